@@ -1,0 +1,27 @@
+# kg_add_test(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>])
+# One GoogleTest executable per library, registered as one CTest case.
+find_package(GTest REQUIRED)
+
+# Real-world fixtures live outside the repository, beside it in ../shared; tests that
+# read them skip when the folder is absent.
+get_filename_component(KEYGLOW_SHARED_DIR ${PROJECT_SOURCE_DIR}/../shared ABSOLUTE)
+
+function(kg_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    KEYGLOW_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    KEYGLOW_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
+    KEYGLOW_SHARED_DIR="${KEYGLOW_SHARED_DIR}"
+    KEYGLOW_BIN_DIR="${KEYGLOW_BIN_DIR}")
+  if(NOT CMAKE_CROSSCOMPILING)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=*.debug=false"
+      TIMEOUT 300)
+    if(ARG_LABELS)
+      set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
+  endif()
+endfunction()
