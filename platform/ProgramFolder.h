@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The folder that holds the running executable, without a trailing separator. Empty when
+// the system does not tell us.
+std::wstring programFolder();
+
+// The separator between a folder and a name in a path: '\\' on Windows, '/' elsewhere.
+wchar_t pathSeparator();
+
+// Where the settings files the program writes go. The program folder when it is writable
+// (Windows, a build tree, a copied program folder); on Linux, when the program folder is not
+// writable (an install under /usr), $XDG_CONFIG_HOME/keyglow or ~/.config/keyglow, created on
+// demand. Falls back to the program folder when neither can be used.
+std::wstring writableConfigFolder();
+
+}  // namespace platform
