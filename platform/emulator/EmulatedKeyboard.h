@@ -36,6 +36,8 @@ public:
     struct Interface {
         std::wstring path;
         HidCaps caps;
+        std::uint16_t vendorId = kVendorId;
+        std::uint16_t productId = kProductId;
         std::uint16_t versionNumber = 0x0100;
         bool detailFails = false;  // enumeration cannot read this interface's path
     };
