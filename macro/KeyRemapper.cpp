@@ -1,0 +1,152 @@
+#include "macro/KeyRemapper.h"
+
+namespace {
+
+constexpr std::int32_t kTypeMacro = 0;
+constexpr std::int32_t kTypeSingleKey = 1;
+constexpr std::int32_t kTypeMediaOrProgram = 2;
+constexpr std::int32_t kTypeCombination = 3;
+
+constexpr std::int32_t kFirstProgramCode = 10000;
+// Set in the scan code of events the keyboard's own firmware generates for a re-assigned
+// key; such an event is swallowed without typing the target.
+constexpr std::uint32_t kScanCodeFirmwareBit = 0x200;
+
+}  // namespace
+
+KeyRemapper::KeyRemapper(IKeyRemapHost& host, const RecordStore& records,
+                         const MacroConfig& editorConfig, const AppConfig& config,
+                         MacroPlayer& player, platform::KeyOutput& output)
+    : m_host(host),
+      m_records(records),
+      m_editorConfig(editorConfig),
+      m_config(config),
+      m_player(player),
+      m_output(output) {}
+
+std::int32_t KeyRemapper::onHookEvent(int* code, std::uintptr_t* message,
+                                      platform::KeyEvent** eventRecord) noexcept {
+    if (eventRecord == nullptr || *eventRecord == nullptr || message == nullptr) {
+        return 0;
+    }
+    const platform::KeyEvent& event = **eventRecord;
+    // Our own played keys and those of any other software never trigger anything.
+    if ((event.flags & platform::kKeyFlagInjected) != 0 ||
+        event.dwExtraInfo == platform::kSyntheticMarker) {
+        return 0;
+    }
+    if (m_editorConfig.recording != 0 || m_editorConfig.type == 1) {
+        if (IKeyboardHookListener* editor = m_host.openEditor()) {
+            return editor->onHookEvent(code, message, eventRecord);
+        }
+    }
+    if (!m_host.keyboardConnected()) {
+        return 0;
+    }
+    const std::uintptr_t msg = *message;
+    if (m_player.applyStopRule(msg)) {
+        return 0;
+    }
+
+    const std::int32_t keyCode = static_cast<std::int32_t>(
+        (event.vkCode & 0xFF) | ((event.flags & platform::kKeyFlagExtended) ? 0x100 : 0));
+    for (const KeyRecord& record : m_records.records()) {
+        if (record.code != keyCode) {
+            continue;
+        }
+        Outcome outcome = Outcome::GoOn;
+        switch (record.type) {
+            case kTypeMacro:
+                return m_player.onMacroKey(record.steps, record.repeat, record.mode, msg);
+            case kTypeSingleKey:
+                outcome = singleKey(record, msg, event);
+                break;
+            case kTypeMediaOrProgram:
+                outcome = mediaOrProgram(record, msg);
+                break;
+            case kTypeCombination:
+                outcome = combination(record, msg);
+                break;
+            default:
+                break;
+        }
+        if (outcome == Outcome::Swallow) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+void KeyRemapper::sendNow(std::int32_t code, bool release) noexcept {
+    // The full code goes to the scan-code lookup, its low byte out as the key; never extended.
+    const std::uint32_t scan = m_output.scanCodeFor(static_cast<std::uint32_t>(code));
+    m_output.sendKey(static_cast<std::uint8_t>(code & 0xFF), static_cast<std::uint8_t>(scan & 0xFF),
+                     release ? platform::kSendKeyUp : 0, platform::kSyntheticMarker);
+}
+
+KeyRemapper::Outcome KeyRemapper::singleKey(const KeyRecord& record, std::uintptr_t message,
+                                            const platform::KeyEvent& event) noexcept {
+    if (record.steps.empty()) {
+        return Outcome::GoOn;
+    }
+    if ((event.scanCode & kScanCodeFirmwareBit) != 0) {
+        return Outcome::Swallow;
+    }
+    const std::int32_t target = record.steps.front().code;
+    if (platform::isKeyPress(message)) {
+        sendNow(target, false);
+    } else if (platform::isKeyRelease(message)) {
+        sendNow(target, true);
+    }
+    return Outcome::Swallow;
+}
+
+KeyRemapper::Outcome KeyRemapper::mediaOrProgram(const KeyRecord& record,
+                                                 std::uintptr_t message) noexcept {
+    if (record.steps.empty()) {
+        return Outcome::GoOn;
+    }
+    const std::int32_t code = record.steps.front().code;
+    if (code < kFirstProgramCode) {
+        if (platform::isKeyPress(message)) {
+            sendNow(code, false);
+        } else if (platform::isKeyRelease(message)) {
+            sendNow(code, true);
+        }
+        return Outcome::Swallow;
+    }
+    for (const MediaKeyEntry& entry : m_config.mediaKeys) {
+        if (entry.code == code) {
+            if (platform::isKeyPress(message)) {
+                m_output.openProgram(m_host.ownerWindow(), entry.path, entry.argm);
+            }
+            return Outcome::Swallow;
+        }
+    }
+    return Outcome::GoOn;
+}
+
+KeyRemapper::Outcome KeyRemapper::combination(const KeyRecord& record,
+                                              std::uintptr_t message) noexcept {
+    PlaybackQueue& queue = m_player.queue();
+    if (platform::isKeyPress(message)) {
+        // An auto-repeat of a press whose steps are still waiting queues nothing again.
+        if (queue.backMatches(m_lastQueuedPress)) {
+            return Outcome::Swallow;
+        }
+        for (const MacroStep& step : record.steps) {
+            if (step.state == 0) {
+                queue.append(step);
+                m_lastQueuedPress = step;
+            }
+        }
+    } else if (platform::isKeyRelease(message)) {
+        for (const MacroStep& step : record.steps) {
+            if (step.state != 0) {
+                queue.append(step);
+            }
+        }
+        m_lastQueuedPress = MacroStep{0, 1, 0, {}};
+    }
+    return Outcome::Swallow;
+}

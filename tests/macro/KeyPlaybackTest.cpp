@@ -1,0 +1,508 @@
+// Key re-assignment and macro playback through the real hook procedure, the real worker and
+// the emulated key stream, which records what would be typed, started and let through.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "lighting/SimpleThread.h"
+#include "macro/KeyRemapper.h"
+#include "macro/KeyboardHook.h"
+#include "macro/MacroPlayer.h"
+#include "macro/RecordStore.h"
+#include "mainwnd/AppConfig.h"
+#include "platform/emulator/KeyStream.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Log = std::vector<std::string>;
+using platform::emulator::KeyStream;
+
+constexpr std::uint32_t kKeyF = 0x46;
+constexpr std::uint32_t kKeyG = 0x47;
+
+struct Host : IKeyRemapHost {
+    bool connected = true;
+    IKeyboardHookListener* editor = nullptr;
+    bool keyboardConnected() const noexcept override { return connected; }
+    IKeyboardHookListener* openEditor() const noexcept override { return editor; }
+};
+
+// Answers every event with a fixed result and counts the calls.
+struct CountingListener : IKeyboardHookListener {
+    explicit CountingListener(std::int32_t r) : result(r) {}
+    std::int32_t onHookEvent(int*, std::uintptr_t*, platform::KeyEvent**) noexcept override {
+        ++calls;
+        return result;
+    }
+    std::int32_t result;
+    int calls = 0;
+};
+
+MacroStep step(std::int32_t code, std::int32_t state, std::int32_t delay) {
+    return MacroStep{code, state, delay, {}};
+}
+
+KeyRecord record(std::int32_t code, std::int32_t type, std::vector<MacroStep> steps,
+                 std::int32_t repeat = 0, std::int32_t mode = 0) {
+    KeyRecord r;
+    r.code = code;
+    r.type = type;
+    r.repeat = repeat;
+    r.mode = mode;
+    r.steps = std::move(steps);
+    return r;
+}
+
+class KeyPlayback : public ::testing::Test {
+protected:
+    void SetUp() override {
+        KeyboardHook::setKeyInput(&keys);
+        ASSERT_TRUE(KeyboardHook::install(1, nullptr, 0));
+        ASSERT_TRUE(KeyboardHook::addListener(&remapper));
+        worker.SetIdleCallback(std::make_unique<SimpleThread::Callback<MacroPlayer>>(
+            &player, &MacroPlayer::playNextStep));
+    }
+
+    void TearDown() override {
+        stopWorker();
+        KeyboardHook::removeListener(&remapper);
+        KeyboardHook::uninstall();
+        KeyboardHook::setKeyInput(nullptr);
+    }
+
+    void startWorker() { worker.Start(this); }
+    void stopWorker() {
+        player.beginStop();
+        worker.Stop();
+        player.finishStop();
+    }
+
+    void add(const KeyRecord& r) { records.setRecord(r); }
+
+    bool waitUntilQueueEmpty() {
+        for (int i = 0; i < 400 && !player.queue().empty(); ++i) {
+            std::this_thread::sleep_for(5ms);
+        }
+        return player.queue().empty();
+    }
+
+    KeyStream keys;
+    Host host;
+    RecordStore records;
+    MacroConfig editorConfig;
+    AppConfig config;
+    SimpleThread worker;
+    MacroPlayer player{worker, keys};
+    KeyRemapper remapper{host, records, editorConfig, config, player, keys};
+};
+
+// ---- Keys acted on at once from the hook --------------------------------------------------
+
+struct Action {
+    bool release;
+    std::uint32_t vk;
+    std::uint32_t flags = 0;
+    std::uint32_t scanCode = 0;
+    std::uintptr_t extra = 0;
+};
+
+struct ImmediateCase {
+    const char* name;
+    std::vector<KeyRecord> records;
+    bool connected;
+    std::vector<Action> script;
+    std::vector<std::intptr_t> results;
+    Log log;
+};
+
+const std::vector<MacroStep> kToA = {step('A', 0, 0)};
+
+std::vector<ImmediateCase> immediateCases() {
+    return {
+        {"SingleKeyPressAndRelease",
+         {record(kKeyF, 1, kToA)},
+         true,
+         {{false, kKeyF}, {true, kKeyF}},
+         {1, 1},
+         {"down 0x41", "up 0x41"}},
+        {"SingleKeyScanCodeBit200IsSwallowedSilently",
+         {record(kKeyF, 1, kToA)},
+         true,
+         {{false, kKeyF, 0, 0x221}, {true, kKeyF, 0, 0x221}},
+         {1, 1},
+         {}},
+        {"SingleKeyTargetIsNotReassignedAgain",
+         {record(kKeyF, 1, kToA), record('A', 1, {step('B', 0, 0)})},
+         true,
+         {{false, kKeyF}, {true, kKeyF}},
+         {1, 1},
+         {"down 0x41", "up 0x41"}},
+        {"SingleKeyExtendedTargetGoesOutPlain",
+         {record(kKeyF, 1, {step(0x12D, 0, 0)})},
+         true,
+         {{false, kKeyF}},
+         {1},
+         {"down 0x2d"}},
+        {"SingleKeyWithoutStepsGoesOn",
+         {record(kKeyF, 1, {})},
+         true,
+         {{false, kKeyF}},
+         {0},
+         {"pass down 0x46"}},
+        {"MediaKeyBelow10000",
+         {record(kKeyF, 2, {step(0xAF, 0, 0)})},
+         true,
+         {{false, kKeyF}, {true, kKeyF}},
+         {1, 1},
+         {"down 0xaf", "up 0xaf"}},
+        {"ProgramStartsOnPressOnly",
+         {record(kKeyF, 2, {step(10000, 0, 0)})},
+         true,
+         {{false, kKeyF}, {false, kKeyF}, {true, kKeyF}},
+         {1, 1, 1},
+         {"open calc -x", "open calc -x"}},
+        {"ProgramCodeWithoutEntryGoesOn",
+         {record(kKeyF, 2, {step(10007, 0, 0)})},
+         true,
+         {{false, kKeyF}, {true, kKeyF}},
+         {0, 0},
+         {"pass down 0x46", "pass up 0x46"}},
+        {"ProgramCodeWithoutEntryGoesOnToTheNextRecord",
+         {record(kKeyF, 2, {step(10007, 0, 0)}), record(kKeyF, 1, {step('B', 0, 0)})},
+         true,
+         {{false, kKeyF}},
+         {1},
+         {"down 0x42"}},
+        {"MarkedEventPassesUntouched",
+         {record(kKeyF, 1, kToA)},
+         true,
+         {{false, kKeyF, 0, 0, platform::kSyntheticMarker}},
+         {0},
+         {"pass down 0x46"}},
+        {"InjectedEventPassesUntouched",
+         {record(kKeyF, 1, kToA)},
+         true,
+         {{false, kKeyF, platform::kKeyFlagInjected}},
+         {0},
+         {"pass down 0x46"}},
+        {"KeyboardUnpluggedReassignsNothing",
+         {record(kKeyF, 1, kToA)},
+         false,
+         {{false, kKeyF}, {true, kKeyF}},
+         {0, 0},
+         {"pass down 0x46", "pass up 0x46"}},
+        {"KeypadEnterIs10D",
+         {record(0x10D, 1, {step('X', 0, 0)})},
+         true,
+         {{false, 0x0D, platform::kKeyFlagExtended}, {false, 0x0D}},
+         {1, 0},
+         {"down 0x58", "pass down 0x0d"}},
+        {"UnassignedKeyPasses",
+         {record(kKeyG, 1, kToA)},
+         true,
+         {{false, kKeyF}},
+         {0},
+         {"pass down 0x46"}},
+        {"UnknownTypeGoesOn",
+         {record(kKeyF, 7, kToA)},
+         true,
+         {{false, kKeyF}},
+         {0},
+         {"pass down 0x46"}},
+    };
+}
+
+class ImmediateKeys : public KeyPlayback, public ::testing::WithParamInterface<ImmediateCase> {};
+
+TEST_P(ImmediateKeys, TypesWhatTheRecordSays) {
+    const ImmediateCase& c = GetParam();
+    for (const KeyRecord& r : c.records) {
+        add(r);
+    }
+    config.mediaKeys.push_back(MediaKeyEntry{L"Calculator", 10000, L"calc", L"-x"});
+    host.connected = c.connected;
+    std::vector<std::intptr_t> results;
+    for (const Action& a : c.script) {
+        results.push_back(a.release ? keys.release(a.vk, a.flags, a.scanCode, a.extra)
+                                    : keys.press(a.vk, a.flags, a.scanCode, a.extra));
+    }
+    EXPECT_EQ(results, c.results);
+    EXPECT_EQ(keys.log(), c.log);
+}
+
+INSTANTIATE_TEST_SUITE_P(Records, ImmediateKeys, ::testing::ValuesIn(immediateCases()),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(KeyPlayback, TypedKeysComingBackMarkedPassAndAreNotReassigned) {
+    add(record(kKeyF, 1, kToA));
+    add(record('A', 1, {step('B', 0, 0)}));
+    keys.setEchoTyped(true);
+    EXPECT_EQ(keys.press(kKeyF), 1);
+    EXPECT_EQ(keys.pumpEchoes(), 1u);
+    EXPECT_EQ(keys.log(), (Log{"down 0x41", "pass down 0x41"}));
+    ASSERT_EQ(keys.typed().size(), 1u);
+    EXPECT_EQ(keys.typed()[0].extraInfo, platform::kSyntheticMarker);
+}
+
+TEST_F(KeyPlayback, SingleKeyGetsTheScanCodeOfItsTarget) {
+    add(record(kKeyF, 1, kToA));
+    keys.press(kKeyF);
+    ASSERT_EQ(keys.typed().size(), 1u);
+    EXPECT_EQ(keys.typed()[0].scanCode, 0x1E);
+}
+
+// ---- Key combinations and macros through the worker ----------------------------------------
+
+// Ctrl+C as the assignment panel builds it from "17:20,67:20": the releases (delay + 1) first,
+// then the presses.
+KeyRecord ctrlC() {
+    return record(kKeyF, 3, {step(17, 1, 21), step(67, 1, 21), step(17, 0, 20), step(67, 0, 20)});
+}
+
+TEST_F(KeyPlayback, HeldCombinationIsQueuedOnceAndReleasedInOrder) {
+    add(ctrlC());
+    // The auto-repeat presses arrive while the press steps still wait (worker not started).
+    EXPECT_EQ(keys.press(kKeyF), 1);
+    EXPECT_EQ(keys.press(kKeyF), 1);
+    EXPECT_EQ(keys.press(kKeyF), 1);
+    EXPECT_EQ(player.queue().size(), 2u);
+    EXPECT_EQ(remapper.lastQueuedPress().code, 67);
+    EXPECT_EQ(keys.release(kKeyF), 1);
+    EXPECT_EQ(remapper.lastQueuedPress().code, 0);
+    EXPECT_EQ(remapper.lastQueuedPress().state, 1);
+    startWorker();
+    ASSERT_TRUE(keys.waitForTyped(4, 5s));
+    EXPECT_EQ(keys.log(), (Log{"down 0x11", "down 0x43", "up 0x11", "up 0x43"}));
+    const auto typed = keys.typed();
+    EXPECT_GE(typed[1].at - typed[0].at, 20ms);
+    EXPECT_GE(typed[3].at - typed[2].at, 21ms);
+}
+
+TEST_F(KeyPlayback, CombinationPressedAgainAfterItsStepsPlayedIsQueuedAgain) {
+    add(ctrlC());
+    startWorker();
+    keys.press(kKeyF);
+    ASSERT_TRUE(keys.waitForTyped(2, 5s));
+    ASSERT_TRUE(waitUntilQueueEmpty());
+    keys.press(kKeyF);
+    ASSERT_TRUE(keys.waitForTyped(4, 5s));
+    EXPECT_EQ(keys.log(), (Log{"down 0x11", "down 0x43", "down 0x11", "down 0x43"}));
+}
+
+TEST_F(KeyPlayback, MacroPlaysOnReleaseRepeatTimes) {
+    add(record(kKeyF, 0, {step('A', 0, 50), step('A', 1, 0)}, 3));
+    startWorker();
+    EXPECT_EQ(keys.press(kKeyF), 1);
+    EXPECT_EQ(keys.press(kKeyF), 1);
+    std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(keys.log().empty());
+    EXPECT_EQ(keys.release(kKeyF), 1);
+    ASSERT_TRUE(keys.waitForTyped(6, 5s));
+    EXPECT_EQ(keys.log(),
+              (Log{"down 0x41", "up 0x41", "down 0x41", "up 0x41", "down 0x41", "up 0x41"}));
+    const auto typed = keys.typed();
+    for (std::size_t i = 0; i < 6; i += 2) {
+        EXPECT_GE(typed[i + 1].at - typed[i].at, 50ms) << "pair " << i / 2;
+    }
+    EXPECT_EQ(player.stopOnKeyUp(), 0);
+}
+
+TEST_F(KeyPlayback, MacroWithoutStepsOrRepeatQueuesNothingButSwallows) {
+    add(record(kKeyF, 0, {}, 3, 1));
+    add(record(kKeyG, 0, {step('A', 0, 0)}, 0));
+    EXPECT_EQ(keys.release(kKeyF), 1);
+    EXPECT_EQ(keys.release(kKeyG), 1);
+    EXPECT_TRUE(player.queue().empty());
+    EXPECT_EQ(player.stopOnKeyUp(), 0);  // the last release was the G record's mode 0
+}
+
+TEST_F(KeyPlayback, ClickToStopCutsTheMacroAndTheReleaseReachesTheSystem) {
+    add(record(kKeyF, 0,
+               {step('A', 0, 5000), step('B', 0, 5000), step('A', 1, 5000), step('B', 1, 0)}, 1,
+               1));
+    startWorker();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(keys.release(kKeyF), 1);
+    ASSERT_TRUE(keys.waitForTyped(1, 5s));
+    // Any key release now stops the macro and goes on to the system.
+    EXPECT_EQ(keys.release(kKeyG), 0);
+    ASSERT_TRUE(keys.waitForTyped(4, 4s));
+    ASSERT_TRUE(waitUntilQueueEmpty());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 4500ms) << "the 5000 ms pause was not cut";
+    // The release reaches the system; the rest of the macro turned into releases.
+    ASSERT_EQ(keys.passed().size(), 1u);
+    EXPECT_EQ(keys.passed()[0].event.vkCode, kKeyG);
+    EXPECT_EQ(keys.passed()[0].message, platform::kMsgKeyUp);
+    std::vector<bool> releases;
+    for (const auto& t : keys.typed()) {
+        releases.push_back(t.isRelease());
+    }
+    EXPECT_EQ(releases, (std::vector<bool>{false, true, true, true}));
+    EXPECT_TRUE(keys.heldKeys().empty());
+}
+
+TEST_F(KeyPlayback, DrainedClickToStopMacroStartsAgain) {
+    add(record(kKeyF, 0, {step('A', 0, 0), step('A', 1, 0)}, 1, 1));
+    startWorker();
+    EXPECT_EQ(keys.release(kKeyF), 1);
+    ASSERT_TRUE(keys.waitForTyped(2, 5s));
+    ASSERT_TRUE(waitUntilQueueEmpty());
+    EXPECT_EQ(keys.release(kKeyF), 1);
+    ASSERT_TRUE(keys.waitForTyped(4, 5s));
+    EXPECT_EQ(keys.log(), (Log{"down 0x41", "up 0x41", "down 0x41", "up 0x41"}));
+}
+
+TEST_F(KeyPlayback, WithoutClickToStopAReleaseDuringPlaybackIsHandledNormally) {
+    add(record(kKeyF, 0, {step('A', 0, 300), step('A', 1, 0)}, 1, 0));
+    add(record(kKeyG, 1, {step('B', 0, 0)}));
+    startWorker();
+    keys.release(kKeyF);
+    ASSERT_TRUE(keys.waitForTyped(1, 5s));
+    EXPECT_EQ(keys.release(kKeyG), 1);
+    EXPECT_EQ(keys.release(kKeyF), 1);  // queued again behind the running one
+    ASSERT_TRUE(keys.waitForTyped(5, 5s));
+    EXPECT_EQ(keys.log(), (Log{"down 0x41", "up 0x42", "up 0x41", "down 0x41", "up 0x41"}));
+}
+
+TEST_F(KeyPlayback, LockStepLocksAndTheNextStepFollowsWithoutWait) {
+    add(record(kKeyF, 0, {step(11111, 0, 5000), step('A', 0, 0), step('A', 1, 0)}, 1));
+    startWorker();
+    const auto start = std::chrono::steady_clock::now();
+    keys.release(kKeyF);
+    ASSERT_TRUE(keys.waitForTyped(2, 4s));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 4000ms);
+    EXPECT_EQ(keys.log(), (Log{"lock", "down 0x41", "up 0x41"}));
+    EXPECT_EQ(keys.lockCount(), 1);
+}
+
+TEST_F(KeyPlayback, OnlyTheWindowsKeysArePlayedExtended) {
+    add(record(kKeyF, 0, {step(0x5B, 0, 0), step(0x5B, 1, 0), step(0x2E, 0, 0), step(0x2E, 1, 0)},
+               1));
+    startWorker();
+    keys.release(kKeyF);
+    ASSERT_TRUE(keys.waitForTyped(4, 5s));
+    EXPECT_EQ(keys.log(), (Log{"down 0x5b ext", "up 0x5b ext", "down 0x2e", "up 0x2e"}));
+    for (const auto& t : keys.typed()) {
+        EXPECT_EQ(t.extraInfo, platform::kSyntheticMarker);
+    }
+}
+
+TEST_F(KeyPlayback, StoppingTheWorkerMidMacroLeavesNoKeyDown) {
+    add(record(kKeyF, 0, {step(0xA2, 0, 0), step('A', 0, 5000), step('A', 1, 0), step(0xA2, 1, 0)},
+               1));
+    startWorker();
+    keys.release(kKeyF);
+    ASSERT_TRUE(keys.waitForTyped(2, 5s));
+    const auto start = std::chrono::steady_clock::now();
+    stopWorker();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 4000ms);
+    EXPECT_TRUE(keys.heldKeys().empty());
+    EXPECT_EQ(keys.log(), (Log{"down 0xa2", "down 0x41", "up 0x41", "up 0xa2"}));
+    EXPECT_TRUE(player.queue().empty());
+}
+
+TEST_F(KeyPlayback, EditorGetsTheKeysWhileRecordingOrOnTheSingleKeyPage) {
+    CountingListener editor(1);
+    add(record(kKeyF, 1, kToA));
+    host.editor = &editor;
+    EXPECT_EQ(keys.press(kKeyF), 1);  // not recording, macro page: the assignment acts
+    EXPECT_EQ(editor.calls, 0);
+    editorConfig.type = 1;
+    EXPECT_EQ(keys.press(kKeyF), 1);
+    editorConfig.type = 0;
+    editorConfig.recording = 1;
+    EXPECT_EQ(keys.release(kKeyF), 1);
+    EXPECT_EQ(editor.calls, 2);
+    EXPECT_EQ(keys.log(), (Log{"down 0x41"}));
+    // Played keys never reach the recorder.
+    EXPECT_EQ(keys.press('A', 0, 0, platform::kSyntheticMarker), 0);
+    EXPECT_EQ(editor.calls, 2);
+}
+
+// ---- The hook and its listeners ------------------------------------------------------------
+
+class Hook : public ::testing::Test {
+protected:
+    void SetUp() override { KeyboardHook::setKeyInput(&keys); }
+    void TearDown() override {
+        for (auto* l : {&first, &second}) {
+            KeyboardHook::removeListener(l);
+        }
+        KeyboardHook::uninstall();
+        KeyboardHook::setKeyInput(nullptr);
+    }
+    KeyStream keys;
+    CountingListener first{1};
+    CountingListener second{0};
+};
+
+TEST_F(Hook, WithoutListenersEveryEventGoesOn) {
+    ASSERT_TRUE(KeyboardHook::install(1, nullptr, 0));
+    EXPECT_EQ(keys.press(kKeyF), 0);
+    EXPECT_EQ(keys.log(), (Log{"pass down 0x46"}));
+}
+
+TEST_F(Hook, FirstSwallowingListenerEndsTheWalk) {
+    ASSERT_TRUE(KeyboardHook::install(1, nullptr, 0));
+    ASSERT_TRUE(KeyboardHook::addListener(&first));
+    ASSERT_TRUE(KeyboardHook::addListener(&second));
+    EXPECT_EQ(keys.press(kKeyF), 1);
+    EXPECT_EQ(first.calls, 1);
+    EXPECT_EQ(second.calls, 0);
+    EXPECT_TRUE(keys.log().empty());
+}
+
+TEST_F(Hook, AddingTwiceListsOnceAndRemovingTakesItOut) {
+    ASSERT_TRUE(KeyboardHook::install(1, nullptr, 0));
+    second.result = 0;
+    ASSERT_TRUE(KeyboardHook::addListener(&second));
+    ASSERT_TRUE(KeyboardHook::addListener(&second));
+    keys.press(kKeyF);
+    EXPECT_EQ(second.calls, 1);
+    ASSERT_TRUE(KeyboardHook::removeListener(&second));
+    keys.press(kKeyF);
+    EXPECT_EQ(second.calls, 1);
+    EXPECT_FALSE(KeyboardHook::addListener(nullptr));
+    EXPECT_FALSE(KeyboardHook::removeListener(nullptr));
+}
+
+TEST_F(Hook, AddListenerBeforeInstallIsRefusedForGood) {
+    EXPECT_FALSE(KeyboardHook::addListener(&first));
+    ASSERT_TRUE(KeyboardHook::install(1, nullptr, 0));
+    EXPECT_TRUE(KeyboardHook::install(1, nullptr, 0));  // a second install keeps the hook
+    EXPECT_EQ(keys.press(kKeyF), 0);
+    EXPECT_EQ(first.calls, 0);
+}
+
+TEST_F(Hook, CaptureUnavailableLeavesNoHook) {
+    keys.setCaptureAvailable(false);
+    EXPECT_FALSE(KeyboardHook::install(1, nullptr, 0));
+    EXPECT_FALSE(KeyboardHook::isInstalled());
+    EXPECT_FALSE(KeyboardHook::addListener(&first));
+    EXPECT_FALSE(KeyboardHook::uninstall());
+}
+
+// A listener that rewrites the event: the changed key goes on to the system.
+struct Rewriter : IKeyboardHookListener {
+    std::int32_t onHookEvent(int*, std::uintptr_t*, platform::KeyEvent** e) noexcept override {
+        (*e)->vkCode = 'Z';
+        return 0;
+    }
+};
+
+TEST_F(Hook, ChangedValuesGoOnToTheNextHook) {
+    Rewriter rewriter;
+    ASSERT_TRUE(KeyboardHook::install(1, nullptr, 0));
+    ASSERT_TRUE(KeyboardHook::addListener(&rewriter));
+    keys.press(kKeyF);
+    KeyboardHook::removeListener(&rewriter);
+    EXPECT_EQ(keys.log(), (Log{"pass down 0x5a"}));
+}
+
+}  // namespace
