@@ -4,18 +4,15 @@
 #include <string>
 
 #include "platform/SingleInstance.h"
+#include "tests/win32/Win32TestSupport.h"
 
 namespace {
 
+using kg::win32test::HelperProcess;
+using kg::win32test::pumpMessages;
+using kg::win32test::uniqueName;
 using platform::InstanceClaim;
 using platform::SingleInstance;
-
-constexpr DWORD kAnswerLimit_ms = 20000;
-
-// Names unique to this process, so that parallel runs never meet.
-std::wstring uniqueName(const wchar_t* what) {
-    return std::wstring(L"KeyGlowTest-") + what + L"-" + std::to_wstring(GetCurrentProcessId());
-}
 
 std::uintptr_t handle(HWND window) {
     return reinterpret_cast<std::uintptr_t>(window);
@@ -50,50 +47,9 @@ private:
     HWND m_window = nullptr;
 };
 
-void pumpMessages() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-// Runs the helper program (a second start) and returns its exit code, or -1. Our windows keep
-// their messages flowing meanwhile: the second start shows them from its own process.
 int runSecondStart(const std::wstring& name) {
-    wchar_t self[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return -1;
-    }
-    std::wstring helper(self, length);
-    helper =
-        helper.substr(0, helper.find_last_of(L"\\/") + 1) + L"kg_win32_single_instance_helper.exe";
-    std::wstring commandLine = L"\"" + helper + L"\" " + name;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(helper.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
-        return -1;
-    }
-    CloseHandle(process.hThread);
-    const DWORD start = GetTickCount();
-    DWORD wait = WAIT_TIMEOUT;
-    while (GetTickCount() - start < kAnswerLimit_ms) {
-        wait = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT);
-        if (wait == WAIT_OBJECT_0) {
-            break;
-        }
-        pumpMessages();
-    }
-    DWORD code = static_cast<DWORD>(-1);
-    if (wait != WAIT_OBJECT_0 || !GetExitCodeProcess(process.hProcess, &code)) {
-        TerminateProcess(process.hProcess, 1);
-        code = static_cast<DWORD>(-1);
-    }
-    CloseHandle(process.hProcess);
-    return static_cast<int>(code);
+    HelperProcess second("instance", name);
+    return second.wait();
 }
 
 TEST(SingleInstanceWin32, SecondClaimOfTheMutexSeesTheRunningInstance) {
