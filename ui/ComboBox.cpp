@@ -1,0 +1,175 @@
+#include "ui/ComboBox.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <cstring>
+
+#include "ui/LayoutBuilder.h"
+#include "ui/Toolkit.h"
+#include "ui/UiLog.h"
+
+namespace kg::ui {
+
+ComboBox::ComboBox(QWidget* parent) : Window(parent), m_combo(new QComboBox(this)) {
+    m_combo->setFocusPolicy(Qt::NoFocus);
+    m_combo->setStyleSheet(QStringLiteral(
+        "QComboBox{background:#0C0F14;color:#E6E9EF;border:1px solid #2A3140;border-radius:6px;"
+        "padding:0 10px;}"
+        "QComboBox:hover{border-color:#35C8FF;}"
+        "QComboBox::drop-down{border:none;width:24px;}"
+        "QComboBox::down-arrow{image:none;border-left:5px solid transparent;"
+        "border-right:5px solid transparent;border-top:6px solid #8B93A7;width:0;height:0;}"
+        "QComboBox QAbstractItemView{background:#161A22;color:#E6E9EF;border:1px solid #2A3140;"
+        "selection-background-color:#1F3A4A;selection-color:#FFFFFF;outline:0;}"));
+    connect(m_combo, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (m_quiet) {
+            return;
+        }
+        const int old = m_lastSel;
+        m_lastSel = index;
+        if (old != index) {
+            raiseSelChanged(old, index);
+        }
+    });
+}
+
+bool ComboBox::applyAttribute(const QString& name, const QString& value) {
+    const QString a = name.toLower();
+    if (a == QLatin1String("cursel")) {
+        m_initialSel = parseInt(value, -1);
+    } else if (a == QLatin1String("dropheight") || a == QLatin1String("dropdown")) {
+        m_combo->setMaxVisibleItems(qMax(1, parseInt(value, 300) / 28));
+    } else if (a == QLatin1String("font")) {
+        Window::applyAttribute(name, value);
+        m_combo->setFont(font());
+    } else {
+        return Window::applyAttribute(name, value);
+    }
+    return true;
+}
+
+bool ComboBox::createChildren(const pugi::xml_node& node, LayoutBuilder& builder) {
+    Toolkit* tk = Toolkit::instance();
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element) {
+            continue;
+        }
+        if (std::strcmp(c.name(), "items") != 0) {
+            qCWarning(lcUi).noquote() << builder.where(c) << "is not expected inside a combobox";
+            continue;
+        }
+        for (pugi::xml_node item = c.child("item"); item; item = item.next_sibling("item")) {
+            const QString t = QString::fromUtf8(item.attribute("text").value());
+            addItem(tk ? tk->resolveString(t) : t, item.attribute("data").as_llong(0));
+        }
+    }
+    return true;
+}
+
+void ComboBox::onCreate() {
+    m_quiet = true;
+    m_combo->setCurrentIndex(m_initialSel >= 0 && m_initialSel < count() ? m_initialSel : -1);
+    m_lastSel = m_combo->currentIndex();
+    m_quiet = false;
+}
+
+void ComboBox::retranslate() {
+    for (int i = 0; i < m_sources.size() && i < m_combo->count(); ++i) {
+        m_combo->setItemText(i, translate(m_sources[i]));
+    }
+    Window::retranslate();
+}
+
+void ComboBox::paintText(QPainter&) {}
+
+int ComboBox::count() const {
+    return m_combo->count();
+}
+
+int ComboBox::curSel() const {
+    return m_combo->currentIndex();
+}
+
+bool ComboBox::setCurSel(int index, bool notify) {
+    if (index < -1 || index >= count()) {
+        return false;
+    }
+    const int old = m_combo->currentIndex();
+    m_quiet = true;
+    m_combo->setCurrentIndex(index);
+    m_lastSel = index;
+    m_quiet = false;
+    if (notify && old != index) {
+        raiseSelChanged(old, index);
+    }
+    return true;
+}
+
+int ComboBox::addItem(const QString& source, intptr_t data) {
+    m_quiet = true;
+    m_sources.append(source);
+    m_combo->addItem(translate(source), QVariant::fromValue<qlonglong>(data));
+    // Adding to an empty box must not select the first item by itself.
+    if (m_combo->currentIndex() != m_lastSel) {
+        m_combo->setCurrentIndex(m_lastSel);
+    }
+    m_quiet = false;
+    return count() - 1;
+}
+
+bool ComboBox::insertItem(int index, const QString& source, intptr_t data) {
+    if (index < 0 || index > count()) {
+        return false;
+    }
+    m_quiet = true;
+    m_sources.insert(index, source);
+    m_combo->insertItem(index, translate(source), QVariant::fromValue<qlonglong>(data));
+    m_lastSel = m_combo->currentIndex();
+    m_quiet = false;
+    return true;
+}
+
+bool ComboBox::deleteItem(int index) {
+    if (index < 0 || index >= count()) {
+        return false;
+    }
+    m_quiet = true;
+    m_sources.removeAt(index);
+    m_combo->removeItem(index);
+    m_lastSel = m_combo->currentIndex();
+    m_quiet = false;
+    return true;
+}
+
+void ComboBox::clear() {
+    m_quiet = true;
+    m_sources.clear();
+    m_combo->clear();
+    m_lastSel = -1;
+    m_quiet = false;
+}
+
+QString ComboBox::itemText(int index) const {
+    return index >= 0 && index < m_sources.size() ? m_sources[index] : QString();
+}
+
+intptr_t ComboBox::itemData(int index) const {
+    return index >= 0 && index < count()
+               ? static_cast<intptr_t>(m_combo->itemData(index).toLongLong())
+               : 0;
+}
+
+void ComboBox::raiseSelChanged(int oldSel, int newSel) {
+    Event e;
+    e.id = kEventSelChanged;
+    e.oldSel = oldSel;
+    e.newSel = newSel;
+    fireEvent(e);
+}
+
+void ComboBox::resizeEvent(QResizeEvent* e) {
+    m_combo->setGeometry(rect());
+    Window::resizeEvent(e);
+}
+
+}  // namespace kg::ui

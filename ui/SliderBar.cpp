@@ -1,0 +1,180 @@
+#include "ui/SliderBar.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "ui/Skin.h"
+#include "ui/Toolkit.h"
+#include "ui/UiLog.h"
+
+namespace kg::ui {
+
+SliderBar::SliderBar(QWidget* parent) : Window(parent) {
+    setCursor(Qt::PointingHandCursor);
+}
+
+bool SliderBar::applyAttribute(const QString& name, const QString& value) {
+    const QString a = name.toLower();
+    Toolkit* tk = Toolkit::instance();
+    const auto skinOf = [&](const QString& v) -> const Skin* {
+        const Skin* s = tk ? tk->skin(v) : nullptr;
+        if (!s && tk && v.contains(QLatin1Char(':')))
+            s = tk->imageSkin(v);
+        if (!s)
+            qCWarning(lcUi) << "slider" << this->name() << ": skin" << v << "is not defined";
+        return s;
+    };
+    if (a == QLatin1String("min")) {
+        setRange(parseInt(value, 0), m_max);
+    } else if (a == QLatin1String("max")) {
+        setRange(m_min, parseInt(value, 100));
+    } else if (a == QLatin1String("value")) {
+        setValue(parseInt(value, m_min));
+    } else if (a == QLatin1String("vertical")) {
+        m_vertical = parseBool(value);
+    } else if (a == QLatin1String("bkgndskin")) {
+        m_track = skinOf(value);
+    } else if (a == QLatin1String("posskin")) {
+        m_pos = skinOf(value);
+    } else if (a == QLatin1String("thumbskin")) {
+        m_thumb = skinOf(value);
+    } else {
+        return Window::applyAttribute(name, value);
+    }
+    update();
+    return true;
+}
+
+void SliderBar::setRange(int min, int max) {
+    m_min = min;
+    m_max = max < min ? min : max;
+    setValue(m_value);
+}
+
+int SliderBar::setValue(int v) {
+    m_value = v < m_min ? m_min : (v > m_max ? m_max : v);
+    update();
+    return m_value;
+}
+
+QSize SliderBar::thumbSize() const {
+    if (m_thumb && !m_thumb->size().isEmpty()) {
+        return m_thumb->size();
+    }
+    return QSize(16, 16);
+}
+
+QRect SliderBar::thumbRect() const {
+    const QSize t = thumbSize();
+    const int span = m_max - m_min;
+    const double f = span > 0 ? double(m_value - m_min) / span : 0.0;
+    if (m_vertical) {
+        const int travel = height() - t.height();
+        return QRect((width() - t.width()) / 2, int(travel * (1.0 - f) + 0.5), t.width(),
+                     t.height());
+    }
+    const int travel = width() - t.width();
+    return QRect(int(travel * f + 0.5), (height() - t.height()) / 2, t.width(), t.height());
+}
+
+void SliderBar::paint(QPainter& p) {
+    paintBackground(p);
+    const QRect thumb = thumbRect();
+    const int trackH = m_track && !m_track->size().isEmpty() ? m_track->size().height() : 6;
+    QRect track, filled;
+    if (m_vertical) {
+        track =
+            QRect((width() - trackH) / 2, thumb.height() / 2, trackH, height() - thumb.height());
+        filled =
+            QRect(track.left(), thumb.center().y(), trackH, track.bottom() - thumb.center().y());
+    } else {
+        track = QRect(thumb.width() / 2, (height() - trackH) / 2, width() - thumb.width(), trackH);
+        filled = QRect(track.left(), track.top(), thumb.center().x() - track.left(), trackH);
+    }
+    Toolkit* tk = Toolkit::instance();
+    QColor accent = tk ? tk->color(QStringLiteral("accent")) : QColor();
+    if (!accent.isValid())
+        accent = QColor(0x35, 0xC8, 0xFF);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    if (m_track) {
+        m_track->draw(p, track, 0);
+    } else {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x26, 0x2C, 0x38));
+        p.drawRoundedRect(track, trackH / 2.0, trackH / 2.0);
+    }
+    if (m_pos) {
+        m_pos->draw(p, filled, 0);
+    } else if (!filled.isEmpty()) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(accent);
+        p.drawRoundedRect(filled, trackH / 2.0, trackH / 2.0);
+    }
+    const int st = (state() & kStateDisabled) ? 3
+                   : m_dragging               ? 2
+                   : (state() & kStateHover)  ? 1
+                                              : 0;
+    if (m_thumb) {
+        m_thumb->draw(p, thumb, st);
+    } else {
+        p.setPen(QPen(accent, 2));
+        p.setBrush(QColor(0xE6, 0xE9, 0xEF));
+        p.drawEllipse(QRectF(thumb).adjusted(1, 1, -1, -1));
+    }
+    p.restore();
+}
+
+int SliderBar::valueAt(const QPoint& pt) const {
+    const QSize t = thumbSize();
+    const int span = m_max - m_min;
+    double f = 0;
+    if (m_vertical) {
+        const int travel = height() - t.height();
+        f = travel > 0 ? 1.0 - double(pt.y() - t.height() / 2) / travel : 0;
+    } else {
+        const int travel = width() - t.width();
+        f = travel > 0 ? double(pt.x() - t.width() / 2) / travel : 0;
+    }
+    f = f < 0 ? 0 : (f > 1 ? 1 : f);
+    return m_min + int(f * span + 0.5);
+}
+
+void SliderBar::moveByUser(int v) {
+    const int old = m_value;
+    setValue(v);
+    if (m_value != old) {
+        Event e;
+        e.id = kEventSliderPos;
+        e.value = m_value;
+        fireEvent(e);
+    }
+}
+
+void SliderBar::mousePressEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton || !isEnabled()) {
+        e->ignore();
+        return;
+    }
+    m_dragging = true;
+    moveByUser(valueAt(e->position().toPoint()));
+    update();
+    e->accept();
+}
+
+void SliderBar::mouseMoveEvent(QMouseEvent* e) {
+    if (m_dragging) {
+        moveByUser(valueAt(e->position().toPoint()));
+    }
+    e->accept();
+}
+
+void SliderBar::mouseReleaseEvent(QMouseEvent* e) {
+    if (m_dragging) {
+        m_dragging = false;
+        update();
+    }
+    e->accept();
+}
+
+}  // namespace kg::ui

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "ui/Window.h"
+
+namespace kg::ui {
+
+// A slider, tag "sliderbar": range from the layout ("min", "max", "value"), skins for the
+// track ("bkgndSkin"), the filled part ("posSkin") and the thumb ("thumbSkin"). Dragging or
+// clicking moves it and raises the slider-position event with the new value; setValue clamps
+// to the range and raises nothing.
+class SliderBar : public Window {
+    Q_OBJECT
+    KG_UI_CLASS(Window, "sliderbar")
+public:
+    explicit SliderBar(QWidget* parent = nullptr);
+    bool applyAttribute(const QString& name, const QString& value) override;
+    void paint(QPainter& p) override;
+
+    int value() const { return m_value; }
+    // Clamps to [min, max]; returns the value set.
+    int setValue(int value);
+    int minimum() const { return m_min; }
+    int maximum() const { return m_max; }
+    void setRange(int min, int max);
+    bool isVertical() const { return m_vertical; }
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    int valueAt(const QPoint& pt) const;
+    QRect thumbRect() const;
+    QSize thumbSize() const;
+    void moveByUser(int value);
+
+    int m_min = 0;
+    int m_max = 100;
+    int m_value = 0;
+    bool m_vertical = false;
+    bool m_dragging = false;
+    const Skin* m_track = nullptr;
+    const Skin* m_pos = nullptr;
+    const Skin* m_thumb = nullptr;
+};
+
+}  // namespace kg::ui

@@ -1,0 +1,3 @@
+#include "ui/UiLog.h"
+
+Q_LOGGING_CATEGORY(lcUi, "keyglow.ui")
