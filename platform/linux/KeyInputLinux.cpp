@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -330,7 +331,15 @@ private:
         }
         char name[256] = {};
         ioctl(fd, EVIOCGNAME(sizeof name - 1), name);
-        if (std::strcmp(name, kVirtualKeyboardName) == 0 || ioctl(fd, EVIOCGRAB, 1) < 0) {
+        if (std::strcmp(name, kVirtualKeyboardName) == 0) {
+            ::close(fd);
+            return false;
+        }
+        // A key held while we grab would see its release go to the virtual keyboard only,
+        // and the desktop would keep repeating it: wait until every key is up.
+        if (anyKeyDown(fd)) {
+            m_waitingForRelease.push_back(fd);
+        } else if (ioctl(fd, EVIOCGRAB, 1) < 0) {
             const int err = errno;
             ::close(fd);
             errno = err;
@@ -341,7 +350,41 @@ private:
         return true;
     }
 
-    void release(int fd) noexcept {
+    static bool anyKeyDown(int fd) noexcept {
+        unsigned char bits[KEY_MAX / 8 + 1] = {};
+        if (ioctl(fd, EVIOCGKEY(sizeof bits), bits) < 0) {
+            return false;
+        }
+        for (unsigned char b : bits) {
+            if (b != 0) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // A device not grabbed yet: its events still reach the desktop directly; we only look.
+    bool grabWhenReleased(int fd) noexcept {
+        auto it = std::find(m_waitingForRelease.begin(), m_waitingForRelease.end(), fd);
+        if (it == m_waitingForRelease.end()) {
+            return false;
+        }
+        input_event events[64];
+        while (read(fd, events, sizeof events) > 0) {
+        }
+        if (errno == ENODEV) {
+            forget(fd);
+        } else if (!anyKeyDown(fd)) {
+            m_waitingForRelease.erase(it);
+            if (ioctl(fd, EVIOCGRAB, 1) < 0) {
+                forget(fd);
+            }
+        }
+        return true;
+    }
+
+    void forget(int fd) noexcept {
+        std::erase(m_waitingForRelease, fd);
         for (auto it = m_devices.begin(); it != m_devices.end(); ++it) {
             if (it->second == fd) {
                 epoll_ctl(m_epoll, EPOLL_CTL_DEL, fd, nullptr);
@@ -365,7 +408,7 @@ private:
             } else if (std::strcmp(action, "remove") == 0) {
                 auto it = m_devices.find(node);
                 if (it != m_devices.end()) {
-                    release(it->second);
+                    forget(it->second);
                 }
             }
         }
@@ -373,12 +416,15 @@ private:
     }
 
     void readDevice(int fd) noexcept {
+        if (grabWhenReleased(fd)) {
+            return;
+        }
         input_event events[64];
         for (;;) {
             const ssize_t got = read(fd, events, sizeof events);
             if (got < 0) {
                 if (errno == ENODEV) {
-                    release(fd);
+                    forget(fd);
                 }
                 return;
             }
@@ -418,6 +464,7 @@ private:
             ::close(fd);
         }
         m_devices.clear();
+        m_waitingForRelease.clear();
         if (m_monitor != nullptr) {
             udev_monitor_unref(m_monitor);
             m_monitor = nullptr;
@@ -438,6 +485,7 @@ private:
     udev_monitor* m_monitor = nullptr;
     int m_epoll = -1;
     std::map<std::string, int> m_devices;
+    std::vector<int> m_waitingForRelease;
     Current m_current;
 };
 
