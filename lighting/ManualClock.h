@@ -31,8 +31,9 @@ public:
 
     // Waits (in real time, at most real_timeout) until `count` threads have gone to sleep in
     // waitUntil since the last advance, that is, have seen the current time and found nothing
-    // due. False on time-out. advance() must not run at the same time as the destruction of
-    // an object whose threads wait on this clock.
+    // due. False on time-out. A sleeper woken by something other than the clock (a Post) counts
+    // until it has woken, so post what a test needs before waiting for sleepers. advance() must not
+    // run at the same time as the destruction of an object whose threads wait on this clock.
     bool waitForSleepers(int count, std::chrono::milliseconds real_timeout);
 
 private:

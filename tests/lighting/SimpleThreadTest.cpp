@@ -159,10 +159,11 @@ TEST(SimpleThread, TasksRunInOrderOfTheirDueTime) {
     kg::ManualClock clock;
     Journal journal;
     SimpleThread thread(clock);
-    thread.Start(nullptr);
+    // Posted before the start, so that the timer's first look at the clock sees all three.
     thread.Post(makeTask(journal, clock, 300, 1, 3));
     thread.Post(makeTask(journal, clock, 100, 1, 1));
     thread.Post(makeTask(journal, clock, 200, 1, 2));
+    thread.Start(nullptr);
     ASSERT_TRUE(clock.waitForSleepers(1, kHangGuard));
     for (std::size_t i = 1; i <= 3; ++i) {
         clock.advance(100);
@@ -394,6 +395,33 @@ TEST(SimpleThread, StartAfterStopRunsAgain) {
     thread.Post(makeTask(journal, clock, 0, 1));
     ASSERT_TRUE(journal.waitForRuns(1));
     thread.Stop();
+}
+
+class StoppingTask {
+public:
+    explicit StoppingTask(SimpleThread& thread) : m_thread(&thread) {}
+    int run(std::int32_t, std::int32_t, const std::uint8_t*, std::size_t) {
+        m_thread->Stop();  // from the worker itself: must not wait for its own end
+        returned = true;
+        return 0;
+    }
+    std::atomic<bool> returned = false;
+
+private:
+    SimpleThread* m_thread;
+};
+
+TEST(SimpleThread, StopFromItsOwnTaskEndsTheThreadsWithoutDeadlock) {
+    kg::ManualClock clock;
+    SimpleThread thread(clock);
+    StoppingTask owner(thread);
+    auto task = std::make_unique<SimpleRunable<StoppingTask>>(&owner, &StoppingTask::run);
+    task->intervalMs = 0;
+    thread.Start(nullptr);
+    thread.Post(std::move(task));
+    ASSERT_TRUE(eventually([&] { return owner.returned.load(); }));
+    EXPECT_TRUE(eventually([&] { return !thread.IsRunning(); }));
+    thread.Stop();  // waits for both threads here
 }
 
 class TaskOwner {
