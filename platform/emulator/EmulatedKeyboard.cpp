@@ -71,16 +71,19 @@ std::vector<EmulatedKeyboard::Interface> EmulatedKeyboard::defaultInterfaces() {
     return interfaces;
 }
 
-EmulatedKeyboard::Options EmulatedKeyboard::Options::fromEnvironment() {
+EmulatedKeyboard::Options EmulatedKeyboard::Options::fromEnvironment(const Lookup& lookup) {
+    const auto read = [&lookup](const char* name) -> const char* {
+        return lookup ? lookup(name) : std::getenv(name);
+    };
     Options options;
-    if (const char* firmware = std::getenv("KEYGLOW_EMULATOR_FIRMWARE")) {
+    if (const char* firmware = read("KEYGLOW_EMULATOR_FIRMWARE")) {
         char* end = nullptr;
         const unsigned long version = std::strtoul(firmware, &end, 0);
         if (end != firmware && *end == '\0' && version <= 0xFFFF) {
             options.firmwareVersion = static_cast<std::uint16_t>(version);
         }
     }
-    if (const char* log = std::getenv("KEYGLOW_EMULATOR_LOG")) {
+    if (const char* log = read("KEYGLOW_EMULATOR_LOG")) {
         options.logPath = log;
     }
     return options;

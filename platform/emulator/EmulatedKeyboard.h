@@ -58,8 +58,10 @@ public:
         std::chrono::milliseconds restartArrivalDelay{300};
 
         // Defaults, with KEYGLOW_EMULATOR_FIRMWARE (for instance 0x0285) and
-        // KEYGLOW_EMULATOR_LOG (a file to append the report log to) applied.
-        static Options fromEnvironment();
+        // KEYGLOW_EMULATOR_LOG (a file to append the report log to) applied. `lookup` reads a
+        // variable (null when unset); the process environment unless given.
+        using Lookup = std::function<const char*(const char* name)>;
+        static Options fromEnvironment(const Lookup& lookup = nullptr);
     };
 
     enum class Operation {

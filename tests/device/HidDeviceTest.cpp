@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
@@ -68,25 +67,40 @@ TEST_F(HidDeviceTest, OpensTheConfiguredKeyboardAndReadsItsFirmwareVersion) {
     EXPECT_EQ(seen[1].kind, EmulatedKeyboard::ReportKind::GetFeature);
 }
 
-TEST_F(HidDeviceTest, FirmwareVersionComesFromTheEnvironment) {
-    ::setenv("KEYGLOW_EMULATOR_FIRMWARE", "0x0285", 1);
-    EmulatedKeyboard keyboard;
-    ::unsetenv("KEYGLOW_EMULATOR_FIRMWARE");
+struct EnvironmentCase {
+    const char* name;
+    const char* firmware;  // KEYGLOW_EMULATOR_FIRMWARE, null when unset
+    std::uint16_t expected;
+};
+
+class EmulatorFirmwareTest : public testing::TestWithParam<EnvironmentCase> {};
+
+TEST_P(EmulatorFirmwareTest, AnswersWithTheVersionFromTheEnvironment) {
+    TraceCapture trace;
+    const char* firmware = GetParam().firmware;
+    EmulatedKeyboard keyboard(
+        EmulatedKeyboard::Options::fromEnvironment([firmware](const char* name) -> const char* {
+            return std::string(name) == "KEYGLOW_EMULATOR_FIRMWARE" ? firmware : nullptr;
+        }));
     HidDevice device(keyboard);
     ASSERT_TRUE(openConfigured(device));
     std::vector<std::uint8_t> buffer = report({0x07, 0xFC});
     ASSERT_TRUE(device.SetFeature(buffer.data()));
     ASSERT_TRUE(device.GetFeature(buffer.data()));
-    EXPECT_EQ(buffer[1], 0x02);
-    EXPECT_EQ(buffer[2], 0x85);
+    EXPECT_EQ(buffer[1], GetParam().expected >> 8);
+    EXPECT_EQ(buffer[2], GetParam().expected & 0xFF);
 }
 
-TEST_F(HidDeviceTest, UnreadableFirmwareSettingKeepsTheDefault) {
-    ::setenv("KEYGLOW_EMULATOR_FIRMWARE", "v2", 1);
-    const EmulatedKeyboard::Options options = EmulatedKeyboard::Options::fromEnvironment();
-    ::unsetenv("KEYGLOW_EMULATOR_FIRMWARE");
-    EXPECT_EQ(options.firmwareVersion, EmulatedKeyboard::kDefaultFirmwareVersion);
-}
+INSTANTIATE_TEST_SUITE_P(Firmware, EmulatorFirmwareTest,
+                         testing::Values(EnvironmentCase{"Unset", nullptr, 0x0100},
+                                         EnvironmentCase{"Hex", "0x0285", 0x0285},
+                                         EnvironmentCase{"Decimal", "257", 0x0101},
+                                         EnvironmentCase{"EarlyFirmware", "0", 0x0000},
+                                         EnvironmentCase{"Unreadable", "v2", 0x0100},
+                                         EnvironmentCase{"TooLarge", "0x10000", 0x0100}),
+                         [](const testing::TestParamInfo<EnvironmentCase>& param) {
+                             return std::string(param.param.name);
+                         });
 
 TEST_F(HidDeviceTest, OpenFirstMatchOpensTheFirstOfSeveralMatches) {
     HidDevice device(m_keyboard);
