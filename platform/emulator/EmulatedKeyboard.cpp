@@ -93,7 +93,8 @@ EmulatedKeyboard::EmulatedKeyboard() : EmulatedKeyboard(Options::fromEnvironment
 
 EmulatedKeyboard::EmulatedKeyboard(Options options) : m_options(std::move(options)) {
     if (!m_options.logPath.empty()) {
-        m_log = std::fopen(m_options.logPath.c_str(), "a");
+        // Binary: the same "\n" line ends on every system.
+        m_log = std::fopen(m_options.logPath.c_str(), "ab");
     }
     m_timer = std::thread([this] { timerLoop(); });
 }

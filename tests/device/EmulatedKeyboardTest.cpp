@@ -210,7 +210,7 @@ TEST(EmulatedKeyboardLogTest, AppendsOneLinePerReport) {
     TraceCapture trace;
     TempFolder folder;
     const fs::path logFile = folder.path() / "reports.log";
-    { std::ofstream(logFile) << "earlier line\n"; }
+    { std::ofstream(logFile, std::ios::binary) << "earlier line\n"; }
 
     EmulatedKeyboard::Options options;
     options.logPath = logFile.string();
