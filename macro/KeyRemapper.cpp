@@ -8,8 +8,8 @@ constexpr std::int32_t kTypeMediaOrProgram = 2;
 constexpr std::int32_t kTypeCombination = 3;
 
 constexpr std::int32_t kFirstProgramCode = 10000;
-// Set in the scan code of events the keyboard's own firmware generates for a re-assigned
-// key; such an event is swallowed without typing the target.
+// A single-key assignment swallows an event whose scan code carries this bit without typing
+// its target.
 constexpr std::uint32_t kScanCodeFirmwareBit = 0x200;
 
 }  // namespace
