@@ -27,6 +27,10 @@ QString LayoutBuilder::where(const pugi::xml_node& node) const {
 }
 
 void LayoutBuilder::applyAttributes(Window* w, const pugi::xml_node& node) {
+    // A stand-in takes the attributes of the class it stands for without comment; that class
+    // knows them once it is registered.
+    Toolkit* tk = Toolkit::instance();
+    const bool standIn = tk && tk->factory().isStandIn(QString::fromUtf8(node.name()));
     // Position and size last: a size left open ("-1") comes from the control's desired size,
     // which depends on its text and skin.
     std::vector<pugi::xml_attribute> ordered;
@@ -43,7 +47,7 @@ void LayoutBuilder::applyAttributes(Window* w, const pugi::xml_node& node) {
     }
     for (const pugi::xml_attribute& a : ordered) {
         const QString name = QString::fromUtf8(a.name());
-        if (!w->applyAttribute(name, QString::fromUtf8(a.value()))) {
+        if (!w->applyAttribute(name, QString::fromUtf8(a.value())) && !standIn) {
             qCWarning(lcUi).noquote()
                 << QStringLiteral("%1: attribute %2=\"%3\" is unknown to \"%4\" or malformed")
                        .arg(where(node), name, QString::fromUtf8(a.value()), w->className());

@@ -204,6 +204,8 @@ bool Window::applyAttribute(const QString& attr, const QString& value) {
         bool ok = false;
         const QSize s = parseSize(value, &ok);
         m_textOffset = ok ? QPoint(s.width(), s.height()) : QPoint();
+    } else if (a == QLatin1String("multilines") || a == QLatin1String("wordwrap")) {
+        m_wrap = parseBool(value);
     } else if (a == QLatin1String("drag")) {
         m_drag = parseBool(value);
     } else if (a == QLatin1String("data")) {
@@ -325,7 +327,7 @@ void Window::paintText(QPainter& p) {
     }
     p.setPen(c);
     p.setFont(font());
-    p.drawText(textRect(), m_align | Qt::TextSingleLine, t);
+    p.drawText(textRect(), m_align | (m_wrap ? Qt::TextWordWrap : Qt::TextSingleLine), t);
 }
 
 QRect Window::textRect() const {

@@ -190,6 +190,7 @@ private:
     bool m_clickable = false;
     bool m_pressedInside = false;
     bool m_drag = false;
+    bool m_wrap = false;
     QStringList m_factoryTags;
     std::map<int, std::vector<EventHandler>> m_handlers;
     std::map<int, QString> m_ownEvents;
