@@ -29,9 +29,13 @@ std::int32_t MacroPlayer::onMacroKey(const std::vector<MacroStep>& steps, std::i
                                      std::int32_t mode, std::uintptr_t message) noexcept {
     if (platform::isKeyRelease(message)) {
         m_stopOnKeyUp = mode;
-        for (std::int32_t i = 0; i < repeat; ++i) {
+        bool room = true;
+        for (std::int32_t i = 0; room && i < repeat; ++i) {
             for (const MacroStep& step : steps) {
-                m_queue.append(step);
+                if (!m_queue.append(step)) {
+                    room = false;
+                    break;
+                }
             }
         }
     }

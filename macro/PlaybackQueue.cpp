@@ -1,11 +1,15 @@
 #include "macro/PlaybackQueue.h"
 
-void PlaybackQueue::append(const MacroStep& step) noexcept {
+bool PlaybackQueue::append(const MacroStep& step) noexcept {
     {
         Guard g(m_worker);
+        if (m_steps.size() >= kCapacity) {
+            return false;
+        }
         m_steps.push_back(std::make_unique<MacroStep>(step));
     }
     m_worker.Notify();
+    return true;
 }
 
 bool PlaybackQueue::empty() const noexcept {

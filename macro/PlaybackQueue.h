@@ -16,7 +16,13 @@ public:
     PlaybackQueue(const PlaybackQueue&) = delete;
     PlaybackQueue& operator=(const PlaybackQueue&) = delete;
 
-    void append(const MacroStep& step) noexcept;
+    // At most this many steps wait at once. A repeat count from a hand-edited record.xml can be
+    // anything up to 2^31; queueing that many copies inside the hook would stall every key of the
+    // desktop and exhaust memory, so steps beyond the limit are dropped.
+    static constexpr std::size_t kCapacity = 100000;
+
+    // Appends a copy; false (and nothing queued) when the queue already holds kCapacity steps.
+    bool append(const MacroStep& step) noexcept;
 
     bool empty() const noexcept;
     std::size_t size() const noexcept;

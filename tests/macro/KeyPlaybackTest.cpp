@@ -322,6 +322,16 @@ TEST_F(KeyPlayback, MacroWithoutStepsOrRepeatQueuesNothingButSwallows) {
     EXPECT_EQ(player.stopOnKeyUp(), 0);  // the last release was the G record's mode 0
 }
 
+TEST_F(KeyPlayback, HugeRepeatFromTheFileIsBoundedByTheQueue) {
+    // A record.xml edited by hand may carry any repeat count; the hook must return promptly
+    // and memory stay bounded.
+    add(record(kKeyF, 0, {step('A', 0, 0), step('A', 1, 0)}, 2000000000));
+    EXPECT_EQ(keys.release(kKeyF), 1);
+    EXPECT_EQ(player.queue().size(), PlaybackQueue::kCapacity);
+    EXPECT_FALSE(player.queue().append(step('B', 0, 0)));
+    EXPECT_EQ(player.queue().size(), PlaybackQueue::kCapacity);
+}
+
 TEST_F(KeyPlayback, ClickToStopCutsTheMacroAndTheReleaseReachesTheSystem) {
     add(record(kKeyF, 0,
                {step('A', 0, 5000), step('B', 0, 5000), step('A', 1, 5000), step('B', 1, 0)}, 1,
