@@ -34,7 +34,9 @@ bool ResourceProvider::openFolder(const QString& folder) {
         qCWarning(lcUi) << "resource index" << indexPath << "cannot be read";
         return false;
     }
-    return readIndex(file.readAll(), m_folder, indexPath);
+    m_index.clear();
+    m_pixmaps.clear();
+    return readIndex(file.readAll(), m_folder, indexPath, m_index);
 }
 
 bool ResourceProvider::addEmbedded(const QString& qrcFolder, const QString& indexName) {
@@ -44,11 +46,11 @@ bool ResourceProvider::addEmbedded(const QString& qrcFolder, const QString& inde
         qCWarning(lcUi) << "embedded resource index" << indexPath << "is missing";
         return false;
     }
-    return readIndex(file.readAll(), qrcFolder, indexPath);
+    return readIndex(file.readAll(), qrcFolder, indexPath, m_embedded);
 }
 
-bool ResourceProvider::readIndex(const QByteArray& text, const QString& base,
-                                 const QString& origin) {
+bool ResourceProvider::readIndex(const QByteArray& text, const QString& base, const QString& origin,
+                                 QHash<QString, QString>& into) {
     pugi::xml_document doc;
     const pugi::xml_parse_result parsed = doc.load_buffer(text.constData(), text.size());
     if (!parsed) {
@@ -75,9 +77,8 @@ bool ResourceProvider::readIndex(const QByteArray& text, const QString& base,
                 continue;
             }
             const QString k = key(typeName, name);
-            // The first index that names a resource wins: the folder before the executable.
-            if (!m_index.contains(k)) {
-                m_index.insert(k, base + QLatin1Char('/') + QString(path).replace('\\', '/'));
+            if (!into.contains(k)) {
+                into.insert(k, base + QLatin1Char('/') + QString(path).replace('\\', '/'));
             }
         }
     }
@@ -85,11 +86,15 @@ bool ResourceProvider::readIndex(const QByteArray& text, const QString& base,
 }
 
 bool ResourceProvider::has(const QString& typeAndName) const {
-    return m_index.contains(typeAndName.toLower());
+    const QString k = typeAndName.toLower();
+    return m_index.contains(k) || m_embedded.contains(k);
 }
 
 QString ResourceProvider::filePath(const QString& typeAndName) const {
-    return m_index.value(typeAndName.toLower());
+    // The folder before the executable: the program's own message box replaces the built-in one.
+    const QString k = typeAndName.toLower();
+    const auto it = m_index.constFind(k);
+    return it != m_index.constEnd() ? *it : m_embedded.value(k);
 }
 
 bool ResourceProvider::load(const QString& typeAndName, QByteArray* out) const {

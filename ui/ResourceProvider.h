@@ -34,17 +34,19 @@ public:
     QPixmap pixmap(const QString& typeAndName) const;
 
     QString folder() const { return m_folder; }
-    int count() const { return static_cast<int>(m_index.size()); }
+    int count() const { return static_cast<int>(m_index.size() + m_embedded.size()); }
 
     // Splits "type:name"; false when there is no colon.
     static bool split(const QString& typeAndName, QString* type, QString* name);
     static QString key(const QString& type, const QString& name);
 
 private:
-    bool readIndex(const QByteArray& text, const QString& base, const QString& origin);
+    bool readIndex(const QByteArray& text, const QString& base, const QString& origin,
+                   QHash<QString, QString>& into);
 
     QString m_folder;
-    QHash<QString, QString> m_index;  // lower-case "type:name" -> file path
+    QHash<QString, QString> m_index;     // the folder: lower-case "type:name" -> file path
+    QHash<QString, QString> m_embedded;  // the executable's own, asked after the folder
     mutable QHash<QString, QPixmap> m_pixmaps;
     mutable QHash<QString, bool> m_reported;
 };
