@@ -206,8 +206,8 @@ bool HidrawBackend::enumerateInterfaces(const Guid& interfaceClass,
     });
 
     for (const std::string& node : nodes) {
-        const std::optional<NodeInfo> info = readNode(m_sysfsRoot, node);
-        if (!info) {
+        const std::vector<std::wstring> paths = interfacePaths(node);
+        if (paths.empty()) {
             HidInterfaceEntry entry;
             entry.memberIndex = static_cast<std::uint32_t>(out.size());
             entry.interfaceClassGuid = kHidInterfaceClassGuid;
@@ -216,18 +216,33 @@ bool HidrawBackend::enumerateInterfaces(const Guid& interfaceClass,
             out.push_back(entry);
             continue;
         }
-        // A descriptor we cannot read or parse still leaves the node as one interface.
-        const std::size_t count = std::max<std::size_t>(info->collections.size(), 1);
-        for (std::size_t index = 0; index < count; ++index) {
+        for (const std::wstring& path : paths) {
             HidInterfaceEntry entry;
             entry.memberIndex = static_cast<std::uint32_t>(out.size());
             entry.interfaceClassGuid = kHidInterfaceClassGuid;
             entry.flags = kInterfaceActive;
-            entry.path = widen(interfacePath(*info, node, index, count));
+            entry.path = path;
             out.push_back(entry);
         }
     }
     return true;
+}
+
+std::vector<std::wstring> HidrawBackend::interfacePaths(const std::string& node) const {
+    std::vector<std::wstring> paths;
+    if (!isNodeName(node)) {
+        return paths;
+    }
+    const std::optional<NodeInfo> info = readNode(m_sysfsRoot, node);
+    if (!info) {
+        return paths;
+    }
+    // A descriptor we cannot read or parse still leaves the node as one interface.
+    const std::size_t count = std::max<std::size_t>(info->collections.size(), 1);
+    for (std::size_t index = 0; index < count; ++index) {
+        paths.push_back(widen(interfacePath(*info, node, index, count)));
+    }
+    return paths;
 }
 
 HidHandle HidrawBackend::open(const std::wstring& path, std::uint32_t desiredAccess,

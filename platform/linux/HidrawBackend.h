@@ -32,6 +32,10 @@ public:
     bool getFeature(HidHandle handle, std::uint8_t* buffer, std::uint32_t length) override;
     bool setFeature(HidHandle handle, const std::uint8_t* buffer, std::uint32_t length) override;
 
+    // The interface paths of one node ("hidraw3"), as enumerateInterfaces lists them; empty
+    // when sysfs does not know the node (any more). For turning a hot-plug event into paths.
+    std::vector<std::wstring> interfacePaths(const std::string& node) const;
+
 private:
     struct Opened {
         int fd = -1;  // -1 for a handle opened without access rights

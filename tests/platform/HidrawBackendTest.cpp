@@ -66,6 +66,13 @@ TEST(HidrawBackendTest, ListsOneWindowsFormPathPerTopLevelCollection) {
     }
 }
 
+TEST(HidrawBackendTest, GivesThePathsOfOneNode) {
+    HidrawBackend backend(kFixture, "/nonexistent");
+    EXPECT_EQ(backend.interfacePaths("hidraw1"), (std::vector<std::wstring>{kConsumer, kVendor}));
+    EXPECT_TRUE(backend.interfacePaths("hidraw7").empty());
+    EXPECT_TRUE(backend.interfacePaths("../hidraw1").empty());
+}
+
 TEST(HidrawBackendTest, OtherInterfaceClassesAreEmpty) {
     HidrawBackend backend(kFixture, "/nonexistent");
     std::vector<platform::HidInterfaceEntry> entries;
