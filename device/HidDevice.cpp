@@ -50,8 +50,8 @@ bool HidDevice::Open(std::uint32_t access, const wchar_t* path) {
         return false;
     }
 
-    // The capabilities come through a second handle without access rights, which the system
-    // grants even where the first handle's access would not be needed.
+    // The capabilities come through a second handle without access rights; a failure there
+    // leaves the old capabilities and does not fail the open.
     const platform::HidHandle query =
         m_backend.open(devicePath, 0, platform::kShareRead | platform::kShareWrite, false);
     if (query != platform::kInvalidHidHandle && query != platform::kNoHidHandle) {
