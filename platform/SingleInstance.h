@@ -36,8 +36,8 @@ public:
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // Claims the name; call once. With an empty name there is nothing to claim and the
-    // process runs as the first.
+    // Claims the name; a later call returns the first call's result without claiming again.
+    // With an empty name there is nothing to claim and the process runs as the first.
     InstanceClaim claim();
 
     // Linux: a descriptor that becomes readable when a later start asks this instance to show

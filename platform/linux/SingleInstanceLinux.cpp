@@ -97,6 +97,7 @@ struct SingleInstance::State {
     int listenFd = -1;
     std::string socketPath;
     bool claimed = false;
+    InstanceClaim result = InstanceClaim::First;
 };
 
 SingleInstance::SingleInstance(std::wstring name)
@@ -114,8 +115,8 @@ SingleInstance::~SingleInstance() {
 }
 
 InstanceClaim SingleInstance::claim() {
-    if (m_name.empty() || m_state->claimed) {
-        return InstanceClaim::First;
+    if (m_state->claimed || m_name.empty()) {
+        return m_state->result;
     }
     m_state->claimed = true;
     const std::string dir = runtimeDir();
@@ -135,7 +136,8 @@ InstanceClaim SingleInstance::claim() {
             return InstanceClaim::First;
         }
         activateRunning(m_name);
-        return InstanceClaim::AnotherRunning;
+        m_state->result = InstanceClaim::AnotherRunning;
+        return m_state->result;
     }
     m_state->lockFd = fd;
 

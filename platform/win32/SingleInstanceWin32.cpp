@@ -21,6 +21,8 @@ HWND toHwnd(std::uintptr_t window) {
 
 struct SingleInstance::State {
     HANDLE mutex = nullptr;
+    bool claimed = false;
+    InstanceClaim result = InstanceClaim::First;
 };
 
 SingleInstance::SingleInstance(std::wstring name)
@@ -33,16 +35,18 @@ SingleInstance::~SingleInstance() {
 }
 
 InstanceClaim SingleInstance::claim() {
-    if (m_name.empty() || m_state->mutex != nullptr) {
-        return InstanceClaim::First;
+    if (m_state->claimed || m_name.empty()) {
+        return m_state->result;
     }
+    m_state->claimed = true;
     m_state->mutex = CreateMutexW(nullptr, TRUE, m_name.c_str());
     // Any other outcome, a failed create included, lets this process run as the first.
     if (GetLastError() != ERROR_ALREADY_EXISTS) {
-        return InstanceClaim::First;
+        return m_state->result;
     }
     activateRunning(m_name);
-    return InstanceClaim::AnotherRunning;
+    m_state->result = InstanceClaim::AnotherRunning;
+    return m_state->result;
 }
 
 int SingleInstance::activationFd() const {

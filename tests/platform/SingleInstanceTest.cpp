@@ -239,6 +239,16 @@ TEST_F(SingleInstanceTest, NamesDifferingInAnyCharacterDoNotShareAClaim) {
     EXPECT_EQ(slashAgain.claim(), InstanceClaim::AnotherRunning);
 }
 
+TEST_F(SingleInstanceTest, RepeatedClaimKeepsTheFirstAnswer) {
+    SingleInstance first(kWideName);
+    ASSERT_EQ(first.claim(), InstanceClaim::First);
+    SingleInstance second(kWideName);
+    ASSERT_EQ(second.claim(), InstanceClaim::AnotherRunning);
+    EXPECT_EQ(second.claim(), InstanceClaim::AnotherRunning);
+    EXPECT_EQ(first.claim(), InstanceClaim::First);
+    EXPECT_EQ(first.dispatch(), 1) << "the repeated claim asked nobody again";
+}
+
 TEST_F(SingleInstanceTest, EmptyNameClaimsNothing) {
     SingleInstance a(L"");
     SingleInstance b(L"");

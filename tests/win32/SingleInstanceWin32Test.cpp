@@ -62,6 +62,16 @@ TEST(SingleInstanceWin32, SecondClaimOfTheMutexSeesTheRunningInstance) {
     EXPECT_EQ(other.claim(), InstanceClaim::First) << "another name is another program";
 }
 
+TEST(SingleInstanceWin32, RepeatedClaimKeepsTheFirstAnswer) {
+    const std::wstring name = uniqueName(L"repeat");
+    SingleInstance first(name);
+    ASSERT_EQ(first.claim(), InstanceClaim::First);
+    SingleInstance second(name);
+    ASSERT_EQ(second.claim(), InstanceClaim::AnotherRunning);
+    EXPECT_EQ(second.claim(), InstanceClaim::AnotherRunning);
+    EXPECT_EQ(first.claim(), InstanceClaim::First);
+}
+
 TEST(SingleInstanceWin32, NameIsFreeAgainOnceEveryHandleIsClosed) {
     const std::wstring name = uniqueName(L"reuse");
     {
