@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QTimer>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -125,7 +126,7 @@ ProgramOptions parseProgramOptions(const std::vector<std::string>& args) {
             options.emulator = true;
             continue;
         }
-        if (a == "--screenshot" || a == "--quit-after") {
+        if (a == "--screenshot" || a == "--quit-after" || a == "--command") {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
                 options.valid = false;
                 options.error = a + " needs a value";
@@ -134,6 +135,10 @@ ProgramOptions parseProgramOptions(const std::vector<std::string>& args) {
             const std::string& value = args[++i];
             if (a == "--screenshot") {
                 options.screenshotPath = QString::fromStdString(value);
+                continue;
+            }
+            if (a == "--command") {
+                options.commands.push_back(QString::fromStdString(value));
                 continue;
             }
             int ms = -1;
@@ -264,6 +269,9 @@ int Startup::run() {
         window.centerOnScreen();
         if (!m_hidden) {
             window.show();
+        }
+        for (const QString& command : m_options.commands) {
+            window.postNamedCommand(command, std::max(0, tk.namedIds().idOf(command)));
         }
         if (!m_options.screenshotPath.isEmpty()) {
             new ScreenshotTaker(window, m_options.screenshotPath);

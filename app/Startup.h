@@ -19,8 +19,11 @@ namespace kg {
 //   --emulator         the emulated keyboard for HID, device notifications and keys
 //   --screenshot FILE  saves a picture of the main window after start-up, then closes it
 //   --quit-after MS    closes the main window after MS milliseconds
+//   --command NAME     raises the command event of NAME (a button, "zh_cn") once the loop runs;
+//                      repeatable, in order, before a screenshot is taken
 struct ProgramOptions {
     bool emulator = false;
+    std::vector<QString> commands;
     QString screenshotPath;
     int quitAfter_ms = -1;
     std::string commandLine;  // the remaining words, joined by single spaces
