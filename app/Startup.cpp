@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QTimer>
@@ -103,7 +104,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (watched == &m_window && event->type() == QEvent::Paint && !m_reported) {
             m_reported = true;
-            std::printf("keyglow: start-up to the first paint of the window: %lld ms\n",
+            std::printf("keyglow: first paint of the window, %lld ms after its creation\n",
                         static_cast<long long>(m_clock.elapsed()));
             std::fflush(stdout);
         }
@@ -164,7 +165,13 @@ bool startsHidden(std::string_view commandLine) {
     return commandLine == "-hid";
 }
 
-Startup::Startup(ProgramOptions options) : m_options(std::move(options)) {}
+Startup::Startup(ProgramOptions options) : m_options(std::move(options)) {
+    // The start-up moves into the program folder; a relative screenshot path means the folder
+    // the program was started in.
+    if (!m_options.screenshotPath.isEmpty()) {
+        m_options.screenshotPath = QFileInfo(m_options.screenshotPath).absoluteFilePath();
+    }
+}
 
 Startup::~Startup() = default;
 
