@@ -15,7 +15,7 @@ function(kg_third_party target)
 endfunction()
 
 # pugixml: `apt-get source` needs a deb-src entry for the installed suite, which
-# scripts/install-deps --windows writes. Unpacked once per build tree.
+# scripts/install-deps-windows writes. Unpacked once per build tree.
 file(GLOB _kg_pugixml_src ${KEYGLOW_DEPS_DIR}/pugixml/pugixml-*/src/pugixml.cpp)
 if(NOT _kg_pugixml_src)
   file(MAKE_DIRECTORY ${KEYGLOW_DEPS_DIR}/pugixml)
@@ -26,7 +26,7 @@ if(NOT _kg_pugixml_src)
   file(GLOB _kg_pugixml_src ${KEYGLOW_DEPS_DIR}/pugixml/pugixml-*/src/pugixml.cpp)
   if(NOT _kg_pugixml_src)
     message(FATAL_ERROR "Could not get the pugixml source package (${_kg_apt_result}): "
-      "${_kg_apt_error}\nRun scripts/install-deps --windows first (it adds the deb-src entry).")
+      "${_kg_apt_error}\nRun scripts/install-deps-windows first (it adds the deb-src entry).")
   endif()
 endif()
 list(GET _kg_pugixml_src 0 _kg_pugixml_src)
