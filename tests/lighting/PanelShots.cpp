@@ -1,0 +1,61 @@
+// Not a test: draws the pictures of the lighting panels in docs/ (kg_panel_shots <out-dir>):
+// each of the four pages of the backlight panel and the side-light panel, from the real main
+// window against the emulated keyboard.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPixmap>
+
+#include "tests/lighting/LightingPanelsHarness.h"
+
+namespace {
+
+using namespace kgtest;
+
+QString g_outDir;
+
+// The two cards of the main window's layout.
+const QRect kBacklightCard(30, 430, 660, 230);
+const QRect kSideCard(706, 430, 364, 230);
+
+class PanelShots : public LightingPanelsTest {
+protected:
+    void save(const QRect& area, const char* name) {
+        QCoreApplication::processEvents();
+        const QPixmap picture = m_window->grab(area);
+        const QString path = g_outDir + QLatin1Char('/') + QLatin1String(name);
+        EXPECT_TRUE(picture.save(path, "PNG")) << path.toStdString();
+    }
+};
+
+TEST_F(PanelShots, Pages) {
+    start();
+    m_window->show();
+    // Page 0 belongs to no effect; it is shown here for the picture only.
+    tabs()->setCurSel(0);
+    save(kBacklightCard, "panel-effect-page0.png");
+    choose(effectCombo(), 5);
+    save(kBacklightCard, "panel-effect-page1.png");
+    choose(effectCombo(), 0);
+    save(kBacklightCard, "panel-effect-page2.png");
+    control<kg::ui::RadioBox>("radio_loader_center_3")->setChecked(true);
+    choose(effectCombo(), 1);
+    save(kBacklightCard, "panel-effect-page3.png");
+    save(kSideCard, "panel-side-speed.png");
+    choose(sideCombo(), 3);
+    save(kSideCard, "panel-side-brightness.png");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: kg_panel_shots <out-dir>\n");
+        return 2;
+    }
+    g_outDir = QString::fromLocal8Bit(argv[1]);
+    return RUN_ALL_TESTS();
+}
