@@ -39,6 +39,9 @@ TEST_F(LightingPanelsTest, ChoosingEffectFiveShowsPageOneAndSendsDeviceNumberSix
     EXPECT_EQ(EffectStore::instance().currentIndex(), 5);
     EXPECT_EQ(tabs()->curSel(), 1);
     EXPECT_EQ(EffectStore::instance().record(5)->speed, 2);
+    // Showing the effect saves nothing beyond the index: the file keeps the old speed until
+    // the next save.
+    EXPECT_EQ(fileValue(settings("ledeffect.xml"), 5, "speed"), 0);
     EXPECT_EQ(slider("bar_const_brightness_1")->value(), 3);
     EXPECT_EQ(lightingReports(*m_keyboard), std::vector<Bytes>{kEffectSelect6});
 }
