@@ -29,15 +29,9 @@
 
 namespace kgtest {
 
+// The application that the test program's main creates (on the offscreen platform).
 inline QApplication& application() {
-    static int argc = 1;
-    static char name[] = "kg_controls_test";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
+    return *qobject_cast<QApplication*>(QCoreApplication::instance());
 }
 
 // A picture of `states` states side by side, state i filled with colours[i].

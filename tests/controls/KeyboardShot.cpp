@@ -12,7 +12,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s <out-dir>\n", argv[0]);
         return 2;
     }
-    kgtest::application();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
     QTemporaryDir dir;
     QString why;
     if (!dir.isValid() || !kgtest::stageProgramResources(dir.path(), &why)) {
