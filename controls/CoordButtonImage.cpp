@@ -1,12 +1,12 @@
 #include "controls/CoordButtonImage.h"
 
+#include <QDir>
 #include <QEnterEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
 
 #include "common/Utf.h"
-#include "platform/ProgramFolder.h"
 #include "ui/Skin.h"
 #include "ui/Toolkit.h"
 
@@ -64,7 +64,9 @@ bool CoordButtonImage::applyAttribute(const QString& name, const QString& value)
 }
 
 std::wstring CoordButtonImage::layoutFile() const {
-    return kg::keyLayoutPath(platform::programFolder(), m_layoutPath);
+    // The start-up makes the program folder the current folder, so relative resource paths
+    // resolve against it; this also holds for a program folder other than the executable's.
+    return kg::keyLayoutPath(QDir::currentPath().toStdWString(), m_layoutPath);
 }
 
 void CoordButtonImage::loadLayout() {

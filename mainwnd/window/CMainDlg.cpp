@@ -77,7 +77,11 @@ void CMainDlg::onInitDialog() {
     }
 
     m_effectTabs = findChildAs<kg::ui::TabCtrl>(QStringLiteral("tab_color_effect"));
-    m_keyboardImage = findChildByName(QStringLiteral("img_keyboard"), QStringLiteral("cbimg"));
+    m_keyboardImage = qobject_cast<CoordButtonImage*>(
+        findChildByName(QStringLiteral("img_keyboard"), QStringLiteral("cbimg")));
+    if (m_keyboardImage) {
+        m_keyboardImage->setClickListener(this);
+    }
 
     m_panels.setUp(m_effectTabs);
 
@@ -210,8 +214,78 @@ void CMainDlg::setLanguage(bool chinese) {
 }
 
 void CMainDlg::refreshKeyMarks() {
-    // The key assignment panel marks the keys of the RecordStore on the keyboard image; it
-    // needs the image control, which this window does not have yet.
+    if (m_keyboardImage == nullptr) {
+        return;
+    }
+    auto translate = [this](const std::wstring& text) { return translateText(text); };
+    for (const KeyRecord& record : RecordStore::instance().records()) {
+        m_keyboardImage->setKeyChecked(record.code, 1);
+        m_keyboardImage->setKeyTip(record.code, kg::keyRecordTip(record, translate));
+    }
+}
+
+int CMainDlg::onCoordButtonClick(int id, std::wstring name, int kind, std::uintptr_t /*keyState*/,
+                                 int /*x*/, int /*y*/) {
+    // A press only lets the image apply its own selection; the editor opens on the click.
+    if (kind == CoordButtonImage::kPress) {
+        return 0;
+    }
+    // Nothing can be assigned while the keyboard is away.
+    if (!keyboardConnected()) {
+        return 0;
+    }
+    m_clickedKeys[static_cast<std::uint8_t>(id & 0xFF)] = name;
+    int result = kg::kEditorCancel;
+    if (m_editorFactory) {
+        if (std::unique_ptr<kg::IAssignmentEditor> editor =
+                m_editorFactory(MacroStore::instance(), m_keyboardImage, m_clickedKeys)) {
+            m_openEditor = editor->hookListener();
+            result = editor->runModal(this);
+            m_openEditor = nullptr;
+        }
+    }
+    if (result == kg::kEditorOk) {
+        if (id != 0) {
+            assignKey(id, name);
+        }
+        MacroStore::instance().save();
+    } else if (result == kg::kEditorDelete) {
+        removeKeyAssignment(id);
+    }
+    m_clickedKeys.clear();
+    return 0;
+}
+
+void CMainDlg::assignKey(int id, const std::wstring& name) {
+    const std::optional<KeyRecord> record = kg::buildKeyRecord(
+        id, name, MacroStore::instance(), AppConfig::instance(), m_keyboardImage);
+    // A choice that points at nothing leaves the key's previous record, mark and tip alone.
+    if (!record) {
+        return;
+    }
+    if (m_keyboardImage) {
+        m_keyboardImage->setKeyChecked(id, 1);
+        m_keyboardImage->setKeyTip(id, kg::keyRecordTip(*record, [this](const std::wstring& t) {
+                                       return translateText(t);
+                                   }));
+    }
+    RecordStore::instance().setRecord(*record);
+    RecordStore::instance().save();
+}
+
+void CMainDlg::removeKeyAssignment(int id) {
+    RecordStore::instance().removeRecord(id);
+    CoordButton key;
+    if (m_keyboardImage && m_keyboardImage->findKey(id, key)) {
+        m_keyboardImage->setKeyTip(id, translateText(key.name));
+        m_keyboardImage->setKeyChecked(id, 0);
+    }
+    RecordStore::instance().save();
+}
+
+std::wstring CMainDlg::translateText(const std::wstring& text) const {
+    kg::ui::Toolkit* tk = kg::ui::Toolkit::instance();
+    return tk ? tk->tr(toQString(text)).toStdWString() : text;
 }
 
 void CMainDlg::bringToFront() {
@@ -239,8 +313,7 @@ void CMainDlg::setVersionText(const std::wstring& text) {
 }
 
 std::wstring CMainDlg::translate(const std::wstring& text) {
-    kg::ui::Toolkit* tk = kg::ui::Toolkit::instance();
-    return tk ? tk->tr(toQString(text)).toStdWString() : text;
+    return translateText(text);
 }
 
 void CMainDlg::closeWindow() {

@@ -7,11 +7,13 @@
 #include <memory>
 #include <string>
 
+#include "controls/CoordButtonImage.h"
 #include "lighting/ConnectionHost.h"
 #include "lighting/DeviceConnection.h"
 #include "macro/KeyRemapper.h"
 #include "macro/KeyboardHook.h"
 #include "macro/MacroPlayer.h"
+#include "mainwnd/window/KeyAssignment.h"
 #include "mainwnd/window/LightingPanels.h"
 #include "platform/DeviceNotifier.h"
 #include "platform/HidBackend.h"
@@ -40,6 +42,7 @@ struct MainDlgServices {
 // worker, and the listener of the system-wide key hook. Destroying it ends the program.
 class CMainDlg final : public kg::ui::HostWnd,
                        public IKeyboardHookListener,
+                       public ICoordButtonClickListener,
                        private kg::IConnectionHost,
                        private IKeyRemapHost {
     Q_OBJECT
@@ -55,6 +58,15 @@ public:
     std::int32_t onHookEvent(int* code, std::uintptr_t* message,
                              platform::KeyEvent** eventRecord) noexcept override;
 
+    // ICoordButtonClickListener: a click on the keyboard image opens the assignment editor for
+    // that key and stores what the user chose. Always 0.
+    int onCoordButtonClick(int id, std::wstring name, int kind, std::uintptr_t keyState, int x,
+                           int y) override;
+    // Where the editor for a clicked key comes from; without one a click opens nothing.
+    void setAssignmentEditorFactory(kg::AssignmentEditorFactory factory) {
+        m_editorFactory = std::move(factory);
+    }
+
     // Switches every text of the window to Chinese or English; not remembered.
     void setLanguage(bool chinese);
     // Opens the "more" menu under its button.
@@ -66,7 +78,7 @@ public:
 
     kg::DeviceConnection& connection() { return m_connection; }
     kg::LightingPanels& panels() { return m_panels; }
-    kg::ui::Window* keyboardImage() const { return m_keyboardImage; }
+    CoordButtonImage* keyboardImage() const { return m_keyboardImage; }
     kg::ui::TabCtrl* effectTabs() const { return m_effectTabs; }
     // Where showMoreMenu opened the menu last (screen coordinates).
     QPoint lastMenuPosition() const { return m_lastMenuPosition; }
@@ -93,6 +105,9 @@ private:
     void* ownerWindow() const noexcept override;
 
     void stopWorker();
+    void assignKey(int id, const std::wstring& name);
+    void removeKeyAssignment(int id);
+    std::wstring translateText(const std::wstring& text) const;
 
     MainDlgServices m_services;
     kg::DeviceConnection m_connection;
@@ -100,9 +115,10 @@ private:
     KeyRemapper m_remapper;
     kg::LightingPanels m_panels;
     std::map<std::uint8_t, std::wstring> m_clickedKeys;
-    kg::ui::Window* m_keyboardImage = nullptr;
+    CoordButtonImage* m_keyboardImage = nullptr;
     kg::ui::TabCtrl* m_effectTabs = nullptr;
     IKeyboardHookListener* m_openEditor = nullptr;
+    kg::AssignmentEditorFactory m_editorFactory;
     std::unique_ptr<kg::EventPump> m_notifierPump;
     bool m_workerStopped = false;
     QPoint m_lastMenuPosition;
