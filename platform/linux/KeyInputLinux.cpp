@@ -26,6 +26,7 @@
 
 #include "platform/KeyCodes.h"
 #include "platform/KeyInput.h"
+#include "platform/linux/NativePath.h"
 
 namespace platform {
 namespace {
@@ -37,26 +38,7 @@ void diagnostic(const char* text) noexcept {
 }
 
 std::string utf8(const std::wstring& w) {
-    std::string s;
-    for (wchar_t wc : w) {
-        auto c = static_cast<std::uint32_t>(wc);
-        if (c < 0x80) {
-            s.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            s.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            s.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c < 0x10000) {
-            s.push_back(static_cast<char>(0xE0 | (c >> 12)));
-            s.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            s.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            s.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            s.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            s.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            s.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return s;
+    return platform::linux_detail::nativePath(w);
 }
 
 // Splits an argument string the way a shell would for plain words and double quotes.
