@@ -7,6 +7,7 @@
 #include <QRadialGradient>
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace kg::uiart {
 namespace {
@@ -24,6 +25,20 @@ public:
         return QRectF(p(x, y), QSizeF(w * m_scale, h * m_scale));
     }
     double s(double v) const { return v * m_scale; }
+    // An open line through grid points, in order.
+    QPainterPath polyline(std::initializer_list<QPointF> points) const {
+        QPainterPath path;
+        bool first = true;
+        for (const QPointF& pt : points) {
+            if (first) {
+                path.moveTo(p(pt.x(), pt.y()));
+                first = false;
+            } else {
+                path.lineTo(p(pt.x(), pt.y()));
+            }
+        }
+        return path;
+    }
 
 private:
     double m_scale = 1;
@@ -67,52 +82,22 @@ void drawGlyph(QPainter& painter, Glyph glyph, const QRectF& box, const QColor& 
         case Glyph::Minus:
             painter.drawLine(g.p(6, 12), g.p(18, 12));
             break;
-        case Glyph::Import: {
+        case Glyph::Import:
             painter.drawLine(g.p(12, 4), g.p(12, 14));
-            QPainterPath head;
-            head.moveTo(g.p(8, 10.5));
-            head.lineTo(g.p(12, 14.5));
-            head.lineTo(g.p(16, 10.5));
-            painter.drawPath(head);
-            QPainterPath tray;
-            tray.moveTo(g.p(5, 14));
-            tray.lineTo(g.p(5, 19));
-            tray.lineTo(g.p(19, 19));
-            tray.lineTo(g.p(19, 14));
-            painter.drawPath(tray);
+            painter.drawPath(g.polyline({{8, 10.5}, {12, 14.5}, {16, 10.5}}));
+            painter.drawPath(g.polyline({{5, 14}, {5, 19}, {19, 19}, {19, 14}}));
             break;
-        }
-        case Glyph::Export: {
+        case Glyph::Export:
             painter.drawLine(g.p(12, 4.5), g.p(12, 14));
-            QPainterPath head;
-            head.moveTo(g.p(8, 8.5));
-            head.lineTo(g.p(12, 4.5));
-            head.lineTo(g.p(16, 8.5));
-            painter.drawPath(head);
-            QPainterPath tray;
-            tray.moveTo(g.p(5, 14));
-            tray.lineTo(g.p(5, 19));
-            tray.lineTo(g.p(19, 19));
-            tray.lineTo(g.p(19, 14));
-            painter.drawPath(tray);
+            painter.drawPath(g.polyline({{8, 8.5}, {12, 4.5}, {16, 8.5}}));
+            painter.drawPath(g.polyline({{5, 14}, {5, 19}, {19, 19}, {19, 14}}));
             break;
-        }
-        case Glyph::ChevronUp: {
-            QPainterPath path;
-            path.moveTo(g.p(6.5, 14.5));
-            path.lineTo(g.p(12, 9));
-            path.lineTo(g.p(17.5, 14.5));
-            painter.drawPath(path);
+        case Glyph::ChevronUp:
+            painter.drawPath(g.polyline({{6.5, 14.5}, {12, 9}, {17.5, 14.5}}));
             break;
-        }
-        case Glyph::ChevronDown: {
-            QPainterPath path;
-            path.moveTo(g.p(6.5, 9.5));
-            path.lineTo(g.p(12, 15));
-            path.lineTo(g.p(17.5, 9.5));
-            painter.drawPath(path);
+        case Glyph::ChevronDown:
+            painter.drawPath(g.polyline({{6.5, 9.5}, {12, 15}, {17.5, 9.5}}));
             break;
-        }
         case Glyph::Trash: {
             painter.drawLine(g.p(5, 7), g.p(19, 7));
             painter.drawLine(g.p(10, 7), g.p(10.5, 4.5));
