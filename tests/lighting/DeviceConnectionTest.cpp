@@ -113,15 +113,20 @@ std::vector<Bytes> featureReports(const EmulatedKeyboard& keyboard) {
     return out;
 }
 
-bool waitForFeatureReports(const EmulatedKeyboard& keyboard, std::size_t count) {
+template <typename Condition>
+bool waitUntil(Condition condition) {
     auto end = std::chrono::steady_clock::now() + kHangGuard;
-    while (featureReports(keyboard).size() < count) {
+    while (!condition()) {
         if (std::chrono::steady_clock::now() > end) {
             return false;
         }
         std::this_thread::sleep_for(1ms);
     }
     return true;
+}
+
+bool waitForFeatureReports(const EmulatedKeyboard& keyboard, std::size_t count) {
+    return waitUntil([&] { return featureReports(keyboard).size() >= count; });
 }
 
 class DeviceConnectionTest : public testing::Test {
@@ -177,6 +182,8 @@ TEST_F(DeviceConnectionTest, StartReadsTheVersionAndSendsRecordZeroFromTheWorker
     m_clock.advance(1);
     ASSERT_TRUE(waitForFeatureReports(keyboard, 2));
     EXPECT_EQ(featureReports(keyboard)[1], startup);
+    // The keyboard takes the report before the backend notes its thread: wait for both.
+    ASSERT_TRUE(waitUntil([&] { return backend.sent().size() >= 2; }));
     const auto sent = backend.sent();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_NE(sent[1].thread, std::this_thread::get_id());
