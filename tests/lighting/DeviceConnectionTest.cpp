@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <mutex>
@@ -132,10 +133,12 @@ bool waitForFeatureReports(const EmulatedKeyboard& keyboard, std::size_t count) 
 class DeviceConnectionTest : public testing::Test {
 protected:
     void SetUp() override {
-        m_dir =
-            std::filesystem::path(testing::TempDir()) /
-            ("kg_connection_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + testing::UnitTest::GetInstance()->current_test_info()->name());
+        // A parameterised test's name holds a '/', which would leave its parent folder behind.
+        std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '_');
+        m_dir = std::filesystem::path(testing::TempDir()) /
+                ("kg_connection_" +
+                 std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" + name);
         std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir);
         SideLightStore::instance().load((m_dir / "sidemodel.xml").wstring());
