@@ -142,17 +142,25 @@ bool Window::applyAttribute(const QString& attr, const QString& value) {
         }
         QSize want = r.size();
         if (want.width() < 0 || want.height() < 0) {
-            const QSize d = desiredSize();
+            // A two-part position keeps a size the layout gave in "size" (applied just before);
+            // only a size left open comes from the control's desired size.
+            const QSize d = m_sizeGiven ? size() : desiredSize();
             want = QSize(want.width() < 0 ? d.width() : want.width(),
                          want.height() < 0 ? d.height() : want.height());
         }
         setGeometry(QRect(r.topLeft(), want));
     } else if (a == QLatin1String("size")) {
         bool ok = false;
-        const QSize s = parseSize(value, &ok);
+        QSize s = parseSize(value, &ok);
         if (!ok) {
             return false;
         }
+        if (s.width() < 0 || s.height() < 0) {
+            const QSize d = desiredSize();
+            s = QSize(s.width() < 0 ? d.width() : s.width(),
+                      s.height() < 0 ? d.height() : s.height());
+        }
+        m_sizeGiven = true;
         resize(s);
     } else if (a == QLatin1String("text")) {
         setText(tk ? tk->resolveString(value) : value);

@@ -173,6 +173,7 @@ protected:
 
     QFont m_font;
     bool m_hasFont = false;
+    bool m_sizeGiven = false;  // a "size" attribute set the size
 
 private:
     QString m_name;

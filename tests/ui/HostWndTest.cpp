@@ -15,7 +15,7 @@ using namespace kg::ui::test;
 namespace {
 const char* kIndex =
     "<resource><LAYOUT><file name='t' path='t.xml'/><file name='bad' path='bad.xml'/>"
-    "<file name='noroot' path='noroot.xml'/></LAYOUT>"
+    "<file name='noroot' path='noroot.xml'/><file name='geo' path='geo.xml'/></LAYOUT>"
     "<translator><file name='lang_cn' path='cn.xml'/></translator></resource>";
 
 const char* kLayout = R"(<?xml version="1.0"?>
@@ -31,6 +31,17 @@ const char* kLayout = R"(<?xml version="1.0"?>
   <text name="after_unknown" pos="0,80,50,20" wobble="3"/>
 </layout>)";
 
+// Each text's name says the geometry it must end with; "desired" stands for the control's
+// desired size.
+const char* kGeometryLayout = R"(<layout size="300,200">
+  <text name="four_part" pos="5,6,30,40" text="Speed"/>
+  <text name="pos_then_size" pos="5,6" size="70,20" text="Speed"/>
+  <text name="size_then_pos" size="70,20" pos="5,6" text="Speed"/>
+  <text name="pos_alone" pos="5,6" text="Speed"/>
+  <text name="open_width" pos="5,6,-1,20" text="Speed"/>
+  <text name="size_open_width" size="-1,20" text="Speed"/>
+</layout>)";
+
 const char* kChinese = R"(<language name="cn"><context name="">
   <string src="Speed" dst="速度"/><string src="Static" dst="常亮"/><string src="Warning" dst="警告"/>
 </context></language>)";
@@ -40,6 +51,7 @@ struct Fixture : ::testing::Test {
                        {"t.xml", kLayout},
                        {"bad.xml", "<layout size='10,10'>\n<text name='a'>\n</layout>"},
                        {"noroot.xml", "<window/>"},
+                       {"geo.xml", kGeometryLayout},
                        {"cn.xml", kChinese}}};
     Toolkit tk;
     void SetUp() override {
@@ -76,6 +88,27 @@ TEST_F(HostWindow, ControlsAreFoundByNameAndByNamedId) {
     EXPECT_EQ(w.findChildById(65537, QStringLiteral("button")),
               w.findChildByName(QStringLiteral("btn_more")));
     EXPECT_EQ(w.size(), QSize(300, 200));
+}
+
+TEST_F(HostWindow, PositionAndSizeCombineWhateverTheirOrder) {
+    HostWnd w(QStringLiteral("LAYOUT:geo"));
+    ASSERT_TRUE(w.create());
+    const QSize d = w.findChildByName(QStringLiteral("pos_alone"))->desiredSize();
+    ASSERT_GT(d.width(), 0);
+    const struct {
+        const char* name;
+        QRect geometry;
+    } cases[] = {{"four_part", QRect(5, 6, 30, 40)},
+                 {"pos_then_size", QRect(5, 6, 70, 20)},
+                 {"size_then_pos", QRect(5, 6, 70, 20)},
+                 {"pos_alone", QRect(QPoint(5, 6), d)},
+                 {"open_width", QRect(5, 6, d.width(), 20)},
+                 {"size_open_width", QRect(0, 0, d.width(), 20)}};
+    for (const auto& c : cases) {
+        Window* control = w.findChildByName(QString::fromLatin1(c.name));
+        ASSERT_NE(control, nullptr) << c.name;
+        EXPECT_EQ(control->geometry(), c.geometry) << c.name;
+    }
 }
 
 TEST_F(HostWindow, ANameMissingFromTheTableGetsNoId) {
