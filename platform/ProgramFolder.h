@@ -17,4 +17,7 @@ wchar_t pathSeparator();
 // demand. Falls back to the program folder when neither can be used.
 std::wstring writableConfigFolder();
 
+// The same choice made for a given program folder.
+std::wstring writableConfigFolderFor(const std::wstring& programFolder);
+
 }  // namespace platform

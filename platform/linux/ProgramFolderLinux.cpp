@@ -54,7 +54,10 @@ wchar_t pathSeparator() {
 }
 
 std::wstring writableConfigFolder() {
-    const std::wstring folder = programFolder();
+    return writableConfigFolderFor(programFolder());
+}
+
+std::wstring writableConfigFolderFor(const std::wstring& folder) {
     if (!folder.empty() && ::access(linux_detail::nativePath(folder).c_str(), W_OK) == 0) {
         return folder;
     }

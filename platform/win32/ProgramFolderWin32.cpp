@@ -36,8 +36,13 @@ wchar_t pathSeparator() {
     return L'\\';
 }
 
+// On Windows the settings files live beside the executable.
 std::wstring writableConfigFolder() {
-    return programFolder();
+    return writableConfigFolderFor(programFolder());
+}
+
+std::wstring writableConfigFolderFor(const std::wstring& folder) {
+    return folder;
 }
 
 }  // namespace platform

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -27,5 +31,93 @@ TEST(ProgramFolder, WritableConfigFolderIsTheProgramFolderWhenThatIsWritable) {
     // Build trees are writable.
     EXPECT_EQ(platform::writableConfigFolder(), platform::programFolder());
 }
+
+#ifndef _WIN32
+
+// Sets or clears an environment variable for one test and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+        }
+        if (value) {
+            ::setenv(name, value, 1);
+        } else {
+            ::unsetenv(name);
+        }
+    }
+    ~ScopedEnv() {
+        if (m_old) {
+            ::setenv(m_name, m_old->c_str(), 1);
+        } else {
+            ::unsetenv(m_name);
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+class ConfigFolderFallback : public testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = std::filesystem::path(testing::TempDir()) /
+                ("kg_config_folder_" +
+                 std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::create_directories(m_dir);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+    // Even root cannot write into a folder that does not exist, so this stands for an install
+    // under /usr without running the test as another user.
+    std::wstring unwritableProgramFolder() const { return (m_dir / "not-there" / "bin").wstring(); }
+
+    std::filesystem::path m_dir;
+};
+
+TEST_F(ConfigFolderFallback, XdgConfigHomeIsUsedAndTheFolderCreated) {
+    ScopedEnv xdg("XDG_CONFIG_HOME", (m_dir / "xdg").c_str());
+    const std::wstring folder = platform::writableConfigFolderFor(unwritableProgramFolder());
+    EXPECT_EQ(std::filesystem::path(folder), m_dir / "xdg" / "keyglow");
+    EXPECT_TRUE(std::filesystem::is_directory(m_dir / "xdg" / "keyglow"));
+}
+
+TEST_F(ConfigFolderFallback, WithoutAnAbsoluteXdgConfigHomeTheHomeConfigFolderIsUsed) {
+    for (const char* xdg : {static_cast<const char*>(nullptr), "", "relative/config"}) {
+        ScopedEnv unsetXdg("XDG_CONFIG_HOME", xdg);
+        ScopedEnv home("HOME", (m_dir / "home").c_str());
+        const std::wstring folder = platform::writableConfigFolderFor(unwritableProgramFolder());
+        EXPECT_EQ(std::filesystem::path(folder), m_dir / "home" / ".config" / "keyglow")
+            << (xdg ? xdg : "(unset)");
+    }
+}
+
+TEST_F(ConfigFolderFallback, AFolderThatCannotBeMadeLeavesTheProgramFolder) {
+    // A plain file where the configuration folder would go.
+    std::ofstream(m_dir / "file") << "x";
+    ScopedEnv xdg("XDG_CONFIG_HOME", (m_dir / "file").c_str());
+    EXPECT_EQ(platform::writableConfigFolderFor(unwritableProgramFolder()),
+              unwritableProgramFolder());
+
+    ScopedEnv unsetXdg("XDG_CONFIG_HOME", nullptr);
+    ScopedEnv noHome("HOME", nullptr);
+    EXPECT_EQ(platform::writableConfigFolderFor(unwritableProgramFolder()),
+              unwritableProgramFolder());
+}
+
+TEST_F(ConfigFolderFallback, AWritableProgramFolderIsKeptWhateverTheEnvironment) {
+    ScopedEnv xdg("XDG_CONFIG_HOME", (m_dir / "xdg").c_str());
+    EXPECT_EQ(platform::writableConfigFolderFor(m_dir.wstring()), m_dir.wstring());
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "xdg"));
+}
+
+#endif
 
 }  // namespace
