@@ -4,6 +4,8 @@
 #include <limits>
 #include <utility>
 
+#include "platform/StartThread.h"
+
 SimpleThread::SimpleThread(kg::MonotonicClock& clock) : m_clock(clock) {}
 
 SimpleThread::~SimpleThread() {
@@ -14,9 +16,12 @@ void SimpleThread::Start(void* context) {
     std::lock_guard lock(m_queueLock);
     // The context is stored before the threads exist, so the worker never sees it unset.
     m_context = context;
+    // A thread the system refuses is not reported: the jobs that need it never run.
     if (!m_timerThread.joinable()) {
         m_timerRun = true;
-        m_timerThread = std::thread([this] { timerLoop(); });
+        if (!platform::startThread(m_timerThread, [this] { timerLoop(); })) {
+            m_timerRun = false;
+        }
     }
     if (!m_workerThread.joinable()) {
         {
@@ -24,7 +29,9 @@ void SimpleThread::Start(void* context) {
             m_wakeSet = false;
         }
         m_workerRun = true;
-        m_workerThread = std::thread([this] { workerLoop(); });
+        if (!platform::startThread(m_workerThread, [this] { workerLoop(); })) {
+            m_workerRun = false;
+        }
     }
 }
 

@@ -5,6 +5,8 @@
 #include <cwctype>
 #include <utility>
 
+#include "platform/StartThread.h"
+
 namespace platform {
 namespace {
 
@@ -96,7 +98,8 @@ EmulatedKeyboard::EmulatedKeyboard(Options options) : m_options(std::move(option
         // Binary: the same "\n" line ends on every system.
         m_log = std::fopen(m_options.logPath.c_str(), "ab");
     }
-    m_timer = std::thread([this] { timerLoop(); });
+    // Without its timer the keyboard still answers; only a restart never comes back.
+    platform::startThread(m_timer, [this] { timerLoop(); });
 }
 
 EmulatedKeyboard::~EmulatedKeyboard() {
@@ -105,7 +108,9 @@ EmulatedKeyboard::~EmulatedKeyboard() {
         m_stopping = true;
     }
     m_timerWake.notify_all();
-    m_timer.join();
+    if (m_timer.joinable()) {
+        m_timer.join();
+    }
     if (m_log != nullptr) {
         std::fclose(m_log);
     }

@@ -13,6 +13,14 @@
 
 #include "lighting/ManualClock.h"
 
+#ifdef __linux__
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#endif
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -453,5 +461,77 @@ TEST(SimpleRunable, CloneIsDeepAndRunCallsTheMember) {
     EXPECT_FALSE((SimpleRunable<TaskOwner>(nullptr, &TaskOwner::run).IsValid()));
     EXPECT_FALSE((SimpleRunable<TaskOwner>(&owner, nullptr).IsValid()));
 }
+
+#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+
+// Caps the address space just above what the process uses, so that the system has no room for
+// a new thread's stack and refuses the thread. Raising the soft limit again lifts the cap.
+bool capAddressSpace(rlim_t& previous) {
+    long pages = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld", &pages) != 1) {
+            pages = 0;
+        }
+        std::fclose(statm);
+    }
+    rlimit limit{};
+    if (pages <= 0 || ::getrlimit(RLIMIT_AS, &limit) != 0) {
+        return false;
+    }
+    previous = limit.rlim_cur;
+    limit.rlim_cur =
+        static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + 256 * 1024;
+    return ::setrlimit(RLIMIT_AS, &limit) == 0;
+}
+
+bool restoreAddressSpace(rlim_t previous) {
+    rlimit limit{};
+    ::getrlimit(RLIMIT_AS, &limit);
+    limit.rlim_cur = previous;
+    return ::setrlimit(RLIMIT_AS, &limit) == 0;
+}
+
+// Runs in a fresh process of its own (the "threadsafe" style re-runs this test alone), so no
+// stack of an earlier test's thread waits in the C library's cache to be reused.
+void startWhileTheSystemRefusesThreads() {
+    kg::ManualClock clock;
+    Journal journal;
+    SimpleThread thread(clock);
+    rlim_t previous = 0;
+    if (!capAddressSpace(previous)) {
+        std::_Exit(10);
+    }
+    thread.Start(nullptr);
+    const bool running = thread.IsRunning();
+    thread.Post(makeTask(journal, clock, 0, 1));
+    clock.advance(1000);
+    const std::size_t runsWhileRefused = journal.runs();
+    if (!restoreAddressSpace(previous)) {
+        std::_Exit(11);
+    }
+    if (running || runsWhileRefused != 0) {
+        std::_Exit(12);
+    }
+    // Once the system allows threads again, a later Start brings them up and work runs.
+    thread.Start(nullptr);
+    if (!thread.IsRunning()) {
+        std::_Exit(13);
+    }
+    thread.Post(makeTask(journal, clock, 0, 1));
+    if (!journal.waitForRuns(1)) {
+        std::_Exit(14);
+    }
+    thread.Stop();
+    std::_Exit(0);
+}
+
+TEST(SimpleThreadDeathTest, AThreadTheSystemRefusesIsNotRunAndTheProgramGoesOn) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // Exit codes: 10/11 the cap could not be set or lifted, 12 a thread ran while refused,
+    // 13/14 nothing ran after the cap was lifted; a crash or an escaping exception ends otherwise.
+    EXPECT_EXIT(startWhileTheSystemRefusesThreads(), testing::ExitedWithCode(0), "");
+}
+
+#endif
 
 }  // namespace
