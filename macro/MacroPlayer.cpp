@@ -55,6 +55,10 @@ void MacroPlayer::send(std::int32_t code, bool release) noexcept {
 }
 
 int MacroPlayer::playNextStep(ISimpleThread& thread, void*) noexcept {
+    // Shutting down: the steps still queued are not played.
+    if (m_stopping.load(std::memory_order_relaxed)) {
+        return 0;
+    }
     MacroStep step;
     std::uint64_t epoch = 0;
     // The fields are copied under the lock: the stop rule rewrites queued steps meanwhile.
