@@ -21,6 +21,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -112,7 +113,8 @@ public:
         if (m_failed) {
             return false;
         }
-        const int fd = ::open("/dev/uinput", O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        // Read as well as written: the desktop sets its lock lights on this keyboard.
+        const int fd = ::open("/dev/uinput", O_RDWR | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
             m_failed = true;
             return false;
@@ -122,6 +124,10 @@ public:
         ioctl(fd, UI_SET_EVBIT, EV_REL);
         ioctl(fd, UI_SET_EVBIT, EV_MSC);
         ioctl(fd, UI_SET_MSCBIT, MSC_SCAN);
+        ioctl(fd, UI_SET_EVBIT, EV_LED);
+        for (int led : {LED_NUML, LED_CAPSL, LED_SCROLLL, LED_COMPOSE, LED_KANA}) {
+            ioctl(fd, UI_SET_LEDBIT, led);
+        }
         // Keyboard keys and the buttons of keyboards with a built-in pointer.
         for (int code = 1; code < 0x100; ++code) {
             ioctl(fd, UI_SET_KEYBIT, code);
@@ -143,6 +149,12 @@ public:
         }
         m_fd = fd;
         return true;
+    }
+
+    // The descriptor the desktop's light changes arrive on; -1 before open.
+    int fd() noexcept {
+        std::lock_guard lock(m_mutex);
+        return m_fd;
     }
 
     void emit(std::uint16_t type, std::uint16_t code, std::int32_t value, bool report) noexcept {
@@ -180,6 +192,14 @@ bool isKeyboard(udev_device* dev) {
            std::strncmp(node, "/dev/input/event", 16) == 0;
 }
 
+// A keyboard that software made through uinput (an on-screen keyboard, a remapper, a key
+// typing tool): the kernel files every such device under the virtual devices. Its keys are
+// synthesized, as Windows marks them with the injected flag.
+bool isSoftwareKeyboard(udev_device* dev) {
+    const char* path = udev_device_get_syspath(dev);
+    return path != nullptr && std::strncmp(path, "/sys/devices/virtual/", 21) == 0;
+}
+
 class LinuxKeyInput final : public KeyInput {
 public:
     bool installHook(KeyHookProc proc, bool, void*, std::uint32_t) noexcept override {
@@ -207,6 +227,10 @@ public:
             udev_monitor_enable_receiving(m_monitor);
             watch(udev_monitor_get_fd(m_monitor));
         }
+        m_lightsFd = virtualKeyboard().fd();
+        if (m_lightsFd >= 0) {
+            watch(m_lightsFd);
+        }
         int found = 0;
         int denied = 0;
         udev_enumerate* en = udev_enumerate_new(m_udev);
@@ -219,7 +243,8 @@ public:
                 udev_device_new_from_syspath(m_udev, udev_list_entry_get_name(entry));
             if (dev != nullptr && isKeyboard(dev)) {
                 ++found;
-                if (!grab(udev_device_get_devnode(dev)) && errno == EACCES) {
+                if (!grab(udev_device_get_devnode(dev), isSoftwareKeyboard(dev)) &&
+                    errno == EACCES) {
                     ++denied;
                 }
             }
@@ -282,6 +307,8 @@ public:
             const int fd = ready[i].data.fd;
             if (m_monitor != nullptr && fd == udev_monitor_get_fd(m_monitor)) {
                 hotplug();
+            } else if (fd == m_lightsFd) {
+                forwardLights();
             } else {
                 readDevice(fd);
             }
@@ -303,11 +330,15 @@ private:
         epoll_ctl(m_epoll, EPOLL_CTL_ADD, fd, &ev);
     }
 
-    bool grab(const char* node) noexcept {
+    bool grab(const char* node, bool software) noexcept {
         if (node == nullptr || m_devices.count(node) != 0) {
             return false;
         }
-        const int fd = ::open(node, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        // Writable to pass the lock lights on (see forwardLights); read-only still captures.
+        int fd = ::open(node, O_RDWR | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            fd = ::open(node, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        }
         if (fd < 0) {
             return false;
         }
@@ -328,6 +359,9 @@ private:
             return false;
         }
         m_devices[node] = fd;
+        if (software) {
+            m_softwareKeyboards.insert(fd);
+        }
         watch(fd);
         return true;
     }
@@ -367,11 +401,45 @@ private:
 
     void forget(int fd) noexcept {
         std::erase(m_waitingForRelease, fd);
+        m_softwareKeyboards.erase(fd);
         for (auto it = m_devices.begin(); it != m_devices.end(); ++it) {
             if (it->second == fd) {
                 epoll_ctl(m_epoll, EPOLL_CTL_DEL, fd, nullptr);
                 ::close(fd);
                 m_devices.erase(it);
+                return;
+            }
+        }
+    }
+
+    // The kernel hands light changes for a grabbed keyboard only to the grabbing reader, so
+    // the desktop's Caps/Num/Scroll Lock lights would stay as they were. The desktop sets them
+    // on the virtual keyboard it sees instead; pass them on to every keyboard we hold.
+    void forwardLights() noexcept {
+        input_event events[16];
+        for (;;) {
+            const ssize_t got = read(m_lightsFd, events, sizeof events);
+            if (got <= 0) {
+                return;
+            }
+            const std::size_t count = static_cast<std::size_t>(got) / sizeof(input_event);
+            for (std::size_t i = 0; i < count; ++i) {
+                if (events[i].type != EV_LED) {
+                    continue;
+                }
+                input_event out[2]{};
+                out[0].type = EV_LED;
+                out[0].code = events[i].code;
+                out[0].value = events[i].value;
+                out[1].type = EV_SYN;
+                out[1].code = SYN_REPORT;
+                for (const auto& [node, fd] : m_devices) {
+                    if (write(fd, out, sizeof out) < 0) {
+                        // Opened read-only: its lights stay as they are.
+                    }
+                }
+            }
+            if (count < 16) {
                 return;
             }
         }
@@ -386,7 +454,7 @@ private:
         const char* node = udev_device_get_devnode(dev);
         if (action != nullptr && node != nullptr) {
             if (std::strcmp(action, "add") == 0 && isKeyboard(dev)) {
-                grab(node);
+                grab(node, isSoftwareKeyboard(dev));
             } else if (std::strcmp(action, "remove") == 0) {
                 auto it = m_devices.find(node);
                 if (it != m_devices.end()) {
@@ -411,8 +479,9 @@ private:
                 return;
             }
             const std::size_t count = static_cast<std::size_t>(got) / sizeof(input_event);
+            const bool injected = m_softwareKeyboards.count(fd) != 0;
             for (std::size_t i = 0; i < count; ++i) {
-                handle(events[i]);
+                handle(events[i], injected);
             }
             if (count < 64) {
                 return;
@@ -420,7 +489,7 @@ private:
         }
     }
 
-    void handle(const input_event& in) noexcept {
+    void handle(const input_event& in, bool injected) noexcept {
         if (in.type == EV_SYN) {
             return;  // every event we write carries its own report
         }
@@ -432,7 +501,8 @@ private:
         KeyEvent e;
         e.vkCode = key.vk;
         e.scanCode = key.scanCode;
-        e.flags = (key.extended ? kKeyFlagExtended : 0) | (in.value == 0 ? 0x80 : 0);
+        e.flags = (key.extended ? kKeyFlagExtended : 0) | (injected ? kKeyFlagInjected : 0) |
+                  (in.value == 0 ? 0x80 : 0);
         e.time = static_cast<std::uint32_t>(in.input_event_sec * 1000 + in.input_event_usec / 1000);
         m_current = Current{key.vk, key.extended ? kKeyFlagExtended : 0u, in.code, in.value};
         // The kernel's auto-repeat (value 2) is a repeated press, as on Windows.
@@ -447,6 +517,8 @@ private:
         }
         m_devices.clear();
         m_waitingForRelease.clear();
+        m_softwareKeyboards.clear();
+        m_lightsFd = -1;
         if (m_monitor != nullptr) {
             udev_monitor_unref(m_monitor);
             m_monitor = nullptr;
@@ -468,6 +540,8 @@ private:
     int m_epoll = -1;
     std::map<std::string, int> m_devices;
     std::vector<int> m_waitingForRelease;
+    std::set<int> m_softwareKeyboards;  // fds of keyboards made by software
+    int m_lightsFd = -1;                // the virtual keyboard's, owned by it
     Current m_current;
 };
 
