@@ -117,6 +117,32 @@ TEST_F(LightingPanelsTest, BrightnessOfEffectOneFromItsSliderIsSavedAndSent) {
     EXPECT_EQ(hex(lightingReports(*m_keyboard)), "07 f7 01 00 00 00 00 00 |");
 }
 
+TEST_F(LightingPanelsTest, BrightnessOfEffectZeroFromItsSliderIsSavedAndSent) {
+    start();
+    choose(effectCombo(), 0);
+    m_keyboard->clearReports();
+
+    drag(slider("bar_const_brightness_2"), 3);
+
+    EXPECT_EQ(EffectStore::instance().record(0)->brightness, 3);
+    EXPECT_EQ(fileValue(settings("ledeffect.xml"), 0, "brightness"), 3);
+    EXPECT_EQ(hex(lightingReports(*m_keyboard)), "07 f7 00 00 00 00 00 00 |");
+}
+
+TEST_F(LightingPanelsTest, TheUnusedComboBoxChangesNothing) {
+    start();
+    choose(effectCombo(), 5);
+    m_keyboard->clearReports();
+    const QByteArray before = readFile(settings("ledeffect.xml"));
+    auto* combo = control<kg::ui::ComboBox>("cbx_in_lv");
+    ASSERT_GT(combo->count(), 1);
+
+    choose(combo, 1);
+
+    EXPECT_TRUE(lightingReports(*m_keyboard).empty());
+    EXPECT_EQ(readFile(settings("ledeffect.xml")), before);
+}
+
 TEST_F(LightingPanelsTest, EverySliderOfTheBacklightResendsTheChosenEffect) {
     const char* sliders[] = {"bar_general_speed_0",    "bar_const_brightness_0",
                              "bar_general_speed_1",    "bar_const_brightness_1",

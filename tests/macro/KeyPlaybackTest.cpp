@@ -197,6 +197,12 @@ std::vector<ImmediateCase> immediateCases() {
          {{false, kKeyF}, {true, kKeyF}},
          {0, 0},
          {"pass down 0x46", "pass up 0x46"}},
+        {"KeyboardUnpluggedPlaysNoMacroOrCombination",
+         {record(kKeyF, 0, kToA, 1), record(kKeyG, 3, {step('A', 1, 0), step('A', 0, 0)})},
+         false,
+         {{true, kKeyF}, {false, kKeyG}, {true, kKeyG}},
+         {0, 0, 0},
+         {"pass up 0x46", "pass down 0x47", "pass up 0x47"}},
         {"KeypadEnterIs10D",
          {record(0x10D, 1, {step('X', 0, 0)})},
          true,
@@ -355,6 +361,50 @@ TEST_F(KeyPlayback, ClickToStopCutsTheMacroAndTheReleaseReachesTheSystem) {
     }
     EXPECT_EQ(releases, (std::vector<bool>{false, true, true, true}));
     EXPECT_TRUE(keys.heldKeys().empty());
+}
+
+// With Alt held the system reports keys as WM_SYSKEYDOWN / WM_SYSKEYUP.
+TEST_F(KeyPlayback, SysFormsActLikeThePlainOnes) {
+    const std::uint32_t kKeyH = 0x48;
+    add(record(kKeyF, 1, kToA));
+    add(record(kKeyG, 0, {step('B', 0, 0), step('B', 1, 0), step('C', 0, 5000), step('C', 1, 0)}, 1,
+               1));
+    add(record(kKeyH, 3, {step('D', 1, 0), step('D', 0, 0)}));
+    const auto sys = [&](std::uintptr_t message, std::uint32_t vk) {
+        platform::KeyEvent e;
+        e.vkCode = vk;
+        e.flags = message == platform::kMsgSysKeyUp ? 0x80 : 0;
+        return keys.offer(message, e);
+    };
+    // A single key, at once from the hook.
+    EXPECT_EQ(sys(platform::kMsgSysKeyDown, kKeyF), 1);
+    EXPECT_EQ(sys(platform::kMsgSysKeyUp, kKeyF), 1);
+    // A combination: its press steps on the press, its release steps on the release.
+    EXPECT_EQ(sys(platform::kMsgSysKeyDown, kKeyH), 1);
+    EXPECT_EQ(player.queue().size(), 1u);
+    EXPECT_EQ(sys(platform::kMsgSysKeyUp, kKeyH), 1);
+    EXPECT_EQ(player.queue().size(), 2u);
+    startWorker();
+    ASSERT_TRUE(keys.waitForTyped(4, 5s));
+    ASSERT_TRUE(waitUntilQueueEmpty());
+    // A macro starts on the release; another release with click-to-stop cuts it and goes on.
+    EXPECT_EQ(sys(platform::kMsgSysKeyUp, kKeyG), 1);
+    ASSERT_TRUE(keys.waitForTyped(7, 5s));
+    EXPECT_EQ(sys(platform::kMsgSysKeyUp, 'J'), 0);
+    ASSERT_TRUE(keys.waitForTyped(8, 4s));
+    ASSERT_TRUE(waitUntilQueueEmpty());
+    // The release that stopped the macro went on to the system as it came.
+    ASSERT_EQ(keys.passed().size(), 1u);
+    EXPECT_EQ(keys.passed()[0].event.vkCode, static_cast<std::uint32_t>('J'));
+    EXPECT_EQ(keys.passed()[0].message, platform::kMsgSysKeyUp);
+    Log typed;
+    for (const std::string& line : keys.log()) {
+        if (line.rfind("pass ", 0) != 0) {
+            typed.push_back(line);
+        }
+    }
+    EXPECT_EQ(typed, (Log{"down 0x41", "up 0x41", "down 0x44", "up 0x44", "down 0x42", "up 0x42",
+                          "down 0x43", "up 0x43"}));
 }
 
 TEST_F(KeyPlayback, DrainedClickToStopMacroStartsAgain) {
