@@ -45,8 +45,9 @@ std::uint8_t lowByte(int value) {
     return static_cast<std::uint8_t>(value & 0xFF);
 }
 
-int positionOf(const kg::ui::SliderBar* slider) {
-    return slider ? slider->value() : 0;
+// A slider the layout lacks leaves the value it would have set as it is.
+int positionOr(const kg::ui::SliderBar* slider, int current) {
+    return slider ? slider->value() : current;
 }
 
 bool isChecked(const kg::ui::RadioBox* radio) {
@@ -172,13 +173,13 @@ void LightingPanels::SyncEffectPanel(bool toPanel, bool selectItem) {
         return;
     }
     if (selected == 0) {
-        record->brightness = lowByte(positionOf(m_brightnessSliders[2]));
+        record->brightness = lowByte(positionOr(m_brightnessSliders[2], record->brightness));
     } else if (selected == 1) {
-        record->brightness = lowByte(positionOf(m_brightnessSliders[3]));
+        record->brightness = lowByte(positionOr(m_brightnessSliders[3], record->brightness));
         record->selection = static_cast<std::uint8_t>(loaderSelection());
     } else {
-        record->speed = lowByte(positionOf(m_speedSliders[1]));
-        record->brightness = lowByte(positionOf(m_brightnessSliders[1]));
+        record->speed = lowByte(positionOr(m_speedSliders[1], record->speed));
+        record->brightness = lowByte(positionOr(m_brightnessSliders[1], record->brightness));
     }
     store.save();
 }
@@ -206,7 +207,7 @@ void LightingPanels::SyncSidePanel(bool toPanel, bool selectItem) {
     if (record == nullptr) {
         return;
     }
-    record->setLevel(positionOf(m_sideSlider) & 0x0F);
+    record->setLevel(positionOr(m_sideSlider, record->level()) & 0x0F);
     store.save();
 }
 
