@@ -9,6 +9,7 @@
 #include "macro/MacroStore.h"
 #include "macro/RecordStore.h"
 #include "platform/emulator/EmulatedKeyboard.h"
+#include "platform/emulator/KeyStream.h"
 #include "tests/mainwnd/window/StartupHarness.h"
 
 namespace kg {
@@ -90,6 +91,37 @@ TEST(KeyAssignment, StoredRecordsAreMarkedWithTheirTipsAtStart) {
     EXPECT_TRUE(markedA);
     EXPECT_FALSE(markedB);
     EXPECT_EQ(tipA, QStringLiteral("A : Mute"));
+}
+
+TEST(KeyAssignment, TheRunningWindowReassignsAStoredKeyAndStopsWhenItCloses) {
+    StartupHarness h;
+    QFile file(h.folder.path() + QStringLiteral("/record.xml"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "<?xml version=\"1.0\"?>\n"
+        "<record code=\"70\" type=\"1\" repeat=\"0\" name=\"F\" group=\"A\" mode=\"0\">\n"
+        "\t<item code=\"65\" state=\"0\" delay=\"0\" name=\"\" />\n"
+        "</record>\n");
+    file.close();
+    std::intptr_t whileOpen = 0;
+    std::vector<std::string> typedWhileOpen;
+    h.run([&](Startup&, CMainDlg&) {
+        auto* keys = dynamic_cast<platform::emulator::KeyStream*>(&KeyboardHook::keyInput());
+        ASSERT_NE(keys, nullptr);
+        keys->clearLog();
+        whileOpen = keys->press(0x46);
+        typedWhileOpen = keys->log();
+        StartupHarness::quit(0);
+    });
+    EXPECT_EQ(whileOpen, 1);
+    EXPECT_EQ(typedWhileOpen, (std::vector<std::string>{"down 0x41"}));
+
+    // The window took its listener away with it: the key goes on as it is.
+    auto* keys = dynamic_cast<platform::emulator::KeyStream*>(&KeyboardHook::keyInput());
+    ASSERT_NE(keys, nullptr);
+    keys->clearLog();
+    EXPECT_EQ(keys->press(0x46), 0);
+    EXPECT_EQ(keys->log(), (std::vector<std::string>{"pass down 0x46"}));
 }
 
 TEST(KeyAssignment, ClickOpensTheEditorAndOkStoresTheChoice) {
