@@ -48,7 +48,7 @@ public:
             std::function<void(Startup&)> beforeWindow = nullptr) {
         Startup startup(options);
         startup.setProgramFolder(folder.wpath());
-        startup.setSettingsFolder(folder.wpath());
+        startup.setSettingsFolder(settingsFolder.empty() ? folder.wpath() : settingsFolder);
         if (beforeWindow) {
             startup.setBeforeWindow(beforeWindow);
         }
@@ -72,6 +72,8 @@ public:
     static void quit(int code) { kg::ui::Toolkit::instance()->quit(code); }
 
     ProgramFolder folder;
+    // Where the settings files go; empty: the program folder.
+    std::wstring settingsFolder;
     ProgramOptions options;
     std::vector<Box> boxes;
     bool loopRan = false;

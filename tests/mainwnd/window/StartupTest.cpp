@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <string>
 #include <vector>
 
@@ -130,6 +133,29 @@ TEST(Startup, ExitCodeIsTheValueGivenToQuit) {
     for (const int value : {0, 3, 42}) {
         StartupHarness h;
         EXPECT_EQ(h.run([value](Startup&, CMainDlg&) { StartupHarness::quit(value); }), value);
+    }
+}
+
+// An install the user cannot write to: the configuration and the resources come from the
+// program folder, the settings files the program writes go to the settings folder only.
+TEST(Startup, SettingsFilesGoToTheSettingsFolderAndTheConfigurationComesFromTheProgram) {
+    StartupHarness h(QStringLiteral("cn"));
+    ASSERT_TRUE(h.folder.ok());
+    QTemporaryDir settings;
+    ASSERT_TRUE(settings.isValid());
+    h.settingsFolder = settings.path().toStdWString();
+    bool keyboardShown = false;
+    h.run([&](Startup&, CMainDlg& w) {
+        keyboardShown = w.keyboardImage() != nullptr;
+        StartupHarness::quit(0);
+    });
+    EXPECT_TRUE(h.loopRan);
+    EXPECT_EQ(h.startLanguage, QStringLiteral("lang_cn"));
+    EXPECT_TRUE(keyboardShown);
+    for (const char* name : {"ledeffect.xml", "sidemodel.xml"}) {
+        EXPECT_TRUE(QFile::exists(settings.filePath(QLatin1String(name)))) << name;
+        EXPECT_FALSE(QFile::exists(h.folder.path() + QLatin1Char('/') + QLatin1String(name)))
+            << name;
     }
 }
 
