@@ -69,16 +69,22 @@ QString tip(CoordButtonImage* image, int id) {
     return image->findKey(id, key) ? QString::fromStdWString(key.tip) : QStringLiteral("<none>");
 }
 
+// A record.xml in the program folder with one record of one step (pressing stepCode).
+bool writeOneRecord(StartupHarness& h, const char* recordAttributes, int stepCode) {
+    QFile file(h.folder.path() + QStringLiteral("/record.xml"));
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    const QByteArray xml = QByteArray("<?xml version=\"1.0\"?>\n<record ") + recordAttributes +
+                           " repeat=\"0\" mode=\"0\">\n\t<item code=\"" +
+                           QByteArray::number(stepCode) +
+                           "\" state=\"0\" delay=\"0\" name=\"\" />\n</record>\n";
+    return file.write(xml) == xml.size();
+}
+
 TEST(KeyAssignment, StoredRecordsAreMarkedWithTheirTipsAtStart) {
     StartupHarness h;
-    QFile file(h.folder.path() + QStringLiteral("/record.xml"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(
-        "<?xml version=\"1.0\"?>\n"
-        "<record code=\"65\" type=\"2\" repeat=\"0\" name=\"A\" group=\"Mute\" mode=\"0\">\n"
-        "\t<item code=\"173\" state=\"0\" delay=\"0\" name=\"\" />\n"
-        "</record>\n");
-    file.close();
+    ASSERT_TRUE(writeOneRecord(h, "code=\"65\" type=\"2\" name=\"A\" group=\"Mute\"", 173));
     bool markedA = false, markedB = true;
     QString tipA;
     h.run([&](Startup&, CMainDlg& w) {
@@ -95,14 +101,7 @@ TEST(KeyAssignment, StoredRecordsAreMarkedWithTheirTipsAtStart) {
 
 TEST(KeyAssignment, TheRunningWindowReassignsAStoredKeyAndStopsWhenItCloses) {
     StartupHarness h;
-    QFile file(h.folder.path() + QStringLiteral("/record.xml"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(
-        "<?xml version=\"1.0\"?>\n"
-        "<record code=\"70\" type=\"1\" repeat=\"0\" name=\"F\" group=\"A\" mode=\"0\">\n"
-        "\t<item code=\"65\" state=\"0\" delay=\"0\" name=\"\" />\n"
-        "</record>\n");
-    file.close();
+    ASSERT_TRUE(writeOneRecord(h, "code=\"70\" type=\"1\" name=\"F\" group=\"A\"", kKeyA));
     std::intptr_t whileOpen = 0;
     std::vector<std::string> typedWhileOpen;
     h.run([&](Startup&, CMainDlg&) {
