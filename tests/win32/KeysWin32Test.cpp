@@ -1,7 +1,7 @@
 // The Windows key backend against the real API: the low-level hook sees keybd_event's keys
 // marked injected with our extra information, the re-assignment listener lets them pass, a
 // swallowed key never reaches the focused window, a key swallowed and sent again as another
-// arrives there as the other, the scan-code lookup, and the step timer's interruptible wait.
+// arrives there as the other, and the scan-code lookup.
 
 #include <windows.h>
 
@@ -284,33 +284,6 @@ TEST(KeyOutputWin32, ScanCodesOfTheLayout) {
     EXPECT_EQ(out.scanCodeFor('A'), 0x1Eu);
     EXPECT_EQ(out.scanCodeFor(VK_RETURN), 0x1Cu);
     EXPECT_EQ(out.scanCodeFor(0), 0u);
-}
-
-TEST(StepTimerWin32, InterruptEndsAWaitInProgress) {
-    platform::StepTimer timer;
-    std::thread cutter([&] {
-        Sleep(50);
-        timer.interrupt();
-    });
-    EXPECT_FALSE(timer.wait(60000, timer.epoch()));
-    cutter.join();
-}
-
-TEST(StepTimerWin32, AnInterruptBeforeTheWaitIsNotLost) {
-    platform::StepTimer timer;
-    const std::uint64_t epoch = timer.epoch();
-    timer.interrupt();
-    EXPECT_FALSE(timer.wait(60000, epoch));
-    // A stale wake-up does not cut the next, fresh wait.
-    EXPECT_TRUE(timer.wait(1, timer.epoch()));
-}
-
-TEST(StepTimerWin32, ShutdownEndsEveryWaitUntilReopened) {
-    platform::StepTimer timer;
-    timer.shutdown();
-    EXPECT_FALSE(timer.wait(60000, timer.epoch()));
-    timer.reopen();
-    EXPECT_TRUE(timer.wait(1, timer.epoch()));
 }
 
 }  // namespace
