@@ -23,6 +23,7 @@
 
 #include "controls/RegisterControls.h"
 #include "platform/ProgramFolder.h"
+#include "tests/controls/StageProgramResources.h"
 #include "ui/HostWnd.h"
 #include "ui/Skin.h"
 #include "ui/Toolkit.h"
@@ -160,55 +161,6 @@ inline QImage render(QWidget* w) {
 
 inline QRgb px(const QImage& img, int x, int y) {
     return img.pixel(x, y);
-}
-
-}  // namespace kgtest
-
-namespace kgtest {
-
-// The program's resource folder as the build leaves it (bin/uires), staged for a process
-// whose program folder is not bin/: `dir` receives a uires.idx whose entries point into
-// bin/uires and a copy of the main window's layout whose keyboard image names the key layout
-// through a path relative to this process's program folder. False when the build has not
-// produced the folder.
-inline bool stageProgramResources(const QString& dir, QString* why) {
-    const QString uires = QStringLiteral(KEYGLOW_BIN_DIR "/uires");
-    pugi::xml_document index;
-    if (!index.load_file((uires + QStringLiteral("/uires.idx")).toUtf8().constData()) ||
-        !QFile::exists(uires + QStringLiteral("/image/keyboard.png"))) {
-        *why = QStringLiteral("the build has not produced %1 with its pictures").arg(uires);
-        return false;
-    }
-    const QDir staged(dir);
-    QString mainLayout;
-    for (pugi::xml_node type : index.child("resource").children()) {
-        for (pugi::xml_node file : type.children("file")) {
-            const QString target =
-                uires + QLatin1Char('/') + QString::fromUtf8(file.attribute("path").value());
-            if (QString::fromUtf8(type.name())
-                        .compare(QLatin1String("LAYOUT"), Qt::CaseInsensitive) == 0 &&
-                QString::fromUtf8(file.attribute("name").value()) == QLatin1String("XML_MAINWND")) {
-                mainLayout = target;
-                file.attribute("path").set_value("main.xml");
-                continue;
-            }
-            file.attribute("path").set_value(staged.relativeFilePath(target).toUtf8().constData());
-        }
-    }
-    pugi::xml_document layout;
-    if (mainLayout.isEmpty() || !layout.load_file(mainLayout.toUtf8().constData())) {
-        *why = QStringLiteral("no main window layout in %1").arg(uires);
-        return false;
-    }
-    const QDir program(QString::fromStdWString(platform::programFolder()));
-    const QString toBin = program.relativeFilePath(QStringLiteral(KEYGLOW_BIN_DIR));
-    for (pugi::xpath_node n : layout.select_nodes("//*[@crdxml]")) {
-        const QString crd = QString::fromUtf8(n.node().attribute("crdxml").value());
-        n.node().attribute("crdxml").set_value(
-            (toBin + QLatin1Char('\\') + crd).toUtf8().constData());
-    }
-    return index.save_file(staged.filePath(QStringLiteral("uires.idx")).toUtf8().constData()) &&
-           layout.save_file(staged.filePath(QStringLiteral("main.xml")).toUtf8().constData());
 }
 
 }  // namespace kgtest

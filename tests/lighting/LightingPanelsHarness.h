@@ -33,6 +33,7 @@
 #include "platform/emulator/EmulatedKeyboard.h"
 #include "platform/emulator/EmulatorDeviceNotifier.h"
 #include "platform/emulator/KeyStream.h"
+#include "tests/controls/StageProgramResources.h"
 #include "ui/ComboBox.h"
 #include "ui/Controls.h"
 #include "ui/DialogHost.h"
@@ -153,41 +154,9 @@ protected:
     // The resource index of bin/uires, with the main layout copied so that the keyboard
     // image finds its key layout from this test's program folder.
     bool stageResources() {
-        const QString uires = binUires();
-        pugi::xml_document index;
-        if (!index.load_file((uires + QStringLiteral("/uires.idx")).toUtf8().constData())) {
-            return false;
-        }
-        const QDir staged(m_dir.filePath(QStringLiteral("uires")));
-        QDir().mkpath(staged.path());
-        QString mainLayout;
-        for (pugi::xml_node type : index.child("resource").children()) {
-            for (pugi::xml_node file : type.children("file")) {
-                const QString target =
-                    uires + QLatin1Char('/') + QString::fromUtf8(file.attribute("path").value());
-                if (QString::fromUtf8(file.attribute("name").value()) ==
-                    QLatin1String("XML_MAINWND")) {
-                    mainLayout = target;
-                    file.attribute("path").set_value("main.xml");
-                    continue;
-                }
-                file.attribute("path").set_value(
-                    staged.relativeFilePath(target).toUtf8().constData());
-            }
-        }
-        pugi::xml_document layout;
-        if (mainLayout.isEmpty() || !layout.load_file(mainLayout.toUtf8().constData())) {
-            return false;
-        }
-        const QDir program(QString::fromStdWString(platform::programFolder()));
-        const QString toBin = program.relativeFilePath(QStringLiteral(KEYGLOW_BIN_DIR));
-        for (pugi::xpath_node n : layout.select_nodes("//*[@crdxml]")) {
-            const QString crd = QString::fromUtf8(n.node().attribute("crdxml").value());
-            n.node().attribute("crdxml").set_value(
-                (toBin + QLatin1Char('/') + crd).toUtf8().constData());
-        }
-        return index.save_file(staged.filePath(QStringLiteral("uires.idx")).toUtf8().constData()) &&
-               layout.save_file(staged.filePath(QStringLiteral("main.xml")).toUtf8().constData());
+        const QString dir = m_dir.filePath(QStringLiteral("uires"));
+        QString why;
+        return QDir().mkpath(dir) && kgtest::stageProgramResources(dir, &why);
     }
 
     // Loads the stores from the temp folder (writing the given files first) and starts the
