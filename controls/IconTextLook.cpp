@@ -17,10 +17,7 @@ const kg::ui::Skin* skinNamed(const QString& value) {
     if (!tk) {
         return nullptr;
     }
-    const kg::ui::Skin* s = tk->skin(value);
-    if (!s && value.contains(QLatin1Char(':'))) {
-        s = tk->imageSkin(value);
-    }
+    const kg::ui::Skin* s = tk->findSkin(value);
     if (!s) {
         qCWarning(lcUi) << "skin" << value << "is not defined";
     }

@@ -20,14 +20,7 @@ STabCtrl2::~STabCtrl2() {
 
 bool STabCtrl2::applyAttribute(const QString& name, const QString& value) {
     if (name.compare(QLatin1String("tabHeadBgSkin"), Qt::CaseInsensitive) == 0) {
-        kg::ui::Toolkit* tk = kg::ui::Toolkit::instance();
-        m_headBg = tk ? tk->skin(value) : nullptr;
-        if (!m_headBg && tk && value.contains(QLatin1Char(':'))) {
-            m_headBg = tk->imageSkin(value);
-        }
-        if (!m_headBg) {
-            qCWarning(lcUi) << "tabctrl2" << this->name() << ": skin" << value << "is not defined";
-        }
+        m_headBg = skinAttribute(value);
         update();
         return true;
     }

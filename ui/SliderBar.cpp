@@ -15,15 +15,6 @@ SliderBar::SliderBar(QWidget* parent) : Window(parent) {
 
 bool SliderBar::applyAttribute(const QString& name, const QString& value) {
     const QString a = name.toLower();
-    Toolkit* tk = Toolkit::instance();
-    const auto skinOf = [&](const QString& v) -> const Skin* {
-        const Skin* s = tk ? tk->skin(v) : nullptr;
-        if (!s && tk && v.contains(QLatin1Char(':')))
-            s = tk->imageSkin(v);
-        if (!s)
-            qCWarning(lcUi) << "slider" << this->name() << ": skin" << v << "is not defined";
-        return s;
-    };
     if (a == QLatin1String("min")) {
         setRange(parseInt(value, 0), m_max);
     } else if (a == QLatin1String("max")) {
@@ -33,11 +24,11 @@ bool SliderBar::applyAttribute(const QString& name, const QString& value) {
     } else if (a == QLatin1String("vertical")) {
         m_vertical = parseBool(value);
     } else if (a == QLatin1String("bkgndskin")) {
-        m_track = skinOf(value);
+        m_track = skinAttribute(value);
     } else if (a == QLatin1String("posskin")) {
-        m_pos = skinOf(value);
+        m_pos = skinAttribute(value);
     } else if (a == QLatin1String("thumbskin")) {
-        m_thumb = skinOf(value);
+        m_thumb = skinAttribute(value);
     } else {
         return Window::applyAttribute(name, value);
     }

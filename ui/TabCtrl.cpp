@@ -29,15 +29,6 @@ TabCtrl::TabCtrl(QWidget* parent) : Window(parent) {
 
 bool TabCtrl::applyAttribute(const QString& name, const QString& value) {
     const QString a = name.toLower();
-    Toolkit* tk = Toolkit::instance();
-    const auto skinOf = [&](const QString& v) -> const Skin* {
-        const Skin* s = tk ? tk->skin(v) : nullptr;
-        if (!s && tk && v.contains(QLatin1Char(':')))
-            s = tk->imageSkin(v);
-        if (!s)
-            qCWarning(lcUi) << "tab control" << this->name() << ": skin" << v << "is not defined";
-        return s;
-    };
     if (a == QLatin1String("cursel")) {
         m_initial = parseInt(value, 0);
     } else if (a == QLatin1String("tabalign")) {
@@ -49,13 +40,13 @@ bool TabCtrl::applyAttribute(const QString& name, const QString& value) {
     } else if (a == QLatin1String("tabinterval")) {
         m_interval = parseInt(value, 0);
     } else if (a == QLatin1String("tabskin")) {
-        m_tabSkin = skinOf(value);
+        m_tabSkin = skinAttribute(value);
     } else if (a == QLatin1String("iconskin")) {
-        m_iconSkin = skinOf(value);
+        m_iconSkin = skinAttribute(value);
     } else if (a == QLatin1String("tabsepskin") || a == QLatin1String("sepskin")) {
-        m_sepSkin = skinOf(value);
+        m_sepSkin = skinAttribute(value);
     } else if (a == QLatin1String("frameskin")) {
-        m_frameSkin = skinOf(value);
+        m_frameSkin = skinAttribute(value);
     } else if (a == QLatin1String("iconpos")) {
         bool ok = false;
         const QSize s = parseSize(value, &ok);

@@ -195,6 +195,13 @@ const Skin* Toolkit::skin(const QString& name) const {
     return it == m_skins.constEnd() ? nullptr : it->get();
 }
 
+const Skin* Toolkit::findSkin(const QString& value) {
+    if (const Skin* s = skin(value)) {
+        return s;
+    }
+    return value.contains(QLatin1Char(':')) ? imageSkin(value) : nullptr;
+}
+
 const Skin* Toolkit::imageSkin(const QString& resource, int states) {
     const QString key = QStringLiteral("%1#%2").arg(resource.toLower()).arg(states);
     if (const Skin* s = skin(key)) {

@@ -55,6 +55,9 @@ public:
     const Skin* skin(const QString& name) const;
     // A skin made on demand for an image resource named directly ("main:xxx_png").
     const Skin* imageSkin(const QString& resource, int states = 1);
+    // What a layout's skin attribute names: a skin of the pool, else an image resource named
+    // directly. Null when it is neither.
+    const Skin* findSkin(const QString& value);
     void addSkin(std::unique_ptr<Skin> skin);
 
     // Attribute values: "@string/name" gives a named string; "@color/name" a named colour.

@@ -127,6 +127,15 @@ int parseAlign(const QString& v, int current) {
 }
 }  // namespace
 
+const Skin* Window::skinAttribute(const QString& value) const {
+    Toolkit* tk = Toolkit::instance();
+    const Skin* s = tk ? tk->findSkin(value) : nullptr;
+    if (!s) {
+        qCWarning(lcUi) << className() << m_name << ": skin" << value << "is not defined";
+    }
+    return s;
+}
+
 bool Window::applyAttribute(const QString& attr, const QString& value) {
     Toolkit* tk = Toolkit::instance();
     const QString a = attr.toLower();
@@ -172,14 +181,7 @@ bool Window::applyAttribute(const QString& attr, const QString& value) {
     } else if (a == QLatin1String("enable")) {
         setEnabled(parseBool(value));
     } else if (a == QLatin1String("skin")) {
-        const Skin* s = tk ? tk->skin(value) : nullptr;
-        if (!s && tk && value.contains(QLatin1Char(':'))) {
-            s = tk->imageSkin(value);
-        }
-        if (!s) {
-            qCWarning(lcUi) << "control" << m_name << ": skin" << value << "is not defined";
-        }
-        setSkin(s);
+        setSkin(skinAttribute(value));
     } else if (a == QLatin1String("colortext")) {
         setTextColor(tk ? tk->parseColor(value) : QColor(value));
     } else if (a == QLatin1String("colorbkgnd")) {

@@ -163,6 +163,8 @@ protected:
         return t.compare(QLatin1String("window"), Qt::CaseInsensitive) == 0;
     }
     QString translate(const QString& source) const;
+    // The skin a skin attribute names (see Toolkit::findSkin); says so when there is none.
+    const Skin* skinAttribute(const QString& value) const;
 
     void paintEvent(QPaintEvent* e) override;
     void enterEvent(QEnterEvent* e) override;

@@ -15,7 +15,8 @@ using namespace kg::ui::test;
 namespace {
 const char* kIndex =
     "<resource><LAYOUT><file name='t' path='t.xml'/><file name='bad' path='bad.xml'/>"
-    "<file name='noroot' path='noroot.xml'/><file name='geo' path='geo.xml'/></LAYOUT>"
+    "<file name='noroot' path='noroot.xml'/><file name='geo' path='geo.xml'/>"
+    "<file name='skins' path='skins.xml'/></LAYOUT>"
     "<translator><file name='lang_cn' path='cn.xml'/></translator></resource>";
 
 const char* kLayout = R"(<?xml version="1.0"?>
@@ -52,6 +53,9 @@ struct Fixture : ::testing::Test {
                        {"bad.xml", "<layout size='10,10'>\n<text name='a'>\n</layout>"},
                        {"noroot.xml", "<window/>"},
                        {"geo.xml", kGeometryLayout},
+                       {"skins.xml",
+                        "<layout size='10,10'><text name='plain' skin='no_such_skin'/>"
+                        "<sliderbar name='bar' thumbSkin='nor_this'/></layout>"},
                        {"cn.xml", kChinese}}};
     Toolkit tk;
     void SetUp() override {
@@ -109,6 +113,17 @@ TEST_F(HostWindow, PositionAndSizeCombineWhateverTheirOrder) {
         ASSERT_NE(control, nullptr) << c.name;
         EXPECT_EQ(control->geometry(), c.geometry) << c.name;
     }
+}
+
+TEST_F(HostWindow, ASkinThatIsNeitherNamedNorAnImageIsReportedWithItsControl) {
+    DiagnosticCatcher diag;
+    HostWnd w(QStringLiteral("LAYOUT:skins"));
+    w.create();
+    EXPECT_NE(w.findChildByName(QStringLiteral("plain")), nullptr);
+    EXPECT_TRUE(diag.contains(QStringLiteral("no_such_skin")))
+        << diag.messages().join('\n').toStdString();
+    EXPECT_TRUE(diag.contains(QStringLiteral("\"plain\"")));
+    EXPECT_TRUE(diag.contains(QStringLiteral("nor_this")));
 }
 
 TEST_F(HostWindow, ANameMissingFromTheTableGetsNoId) {
