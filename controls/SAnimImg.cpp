@@ -3,24 +3,6 @@
 #include <QPainter>
 
 #include "ui/Skin.h"
-#include "ui/Toolkit.h"
-#include "ui/UiLog.h"
-
-namespace {
-
-const kg::ui::Skin* animationSkin(const QString& value) {
-    kg::ui::Toolkit* tk = kg::ui::Toolkit::instance();
-    if (!tk) {
-        return nullptr;
-    }
-    const kg::ui::Skin* s = tk->skin(value);
-    if (!s) {
-        qCWarning(lcUi) << "anmimg: animation skin" << value << "is not defined";
-    }
-    return s;
-}
-
-}  // namespace
 
 SAnimImg::SAnimImg(QWidget* parent) : kg::ui::Window(parent) {
     // Hover and leave notifications come with the mouse tracking.
@@ -39,10 +21,10 @@ bool SAnimImg::applyAttribute(const QString& name, const QString& value) {
     } else if (name.compare(QLatin1String("autorun"), Qt::CaseInsensitive) == 0) {
         m_autorunPeriod_s = parseInt(value, 0);
     } else if (name.compare(QLatin1String("ani_in"), Qt::CaseInsensitive) == 0) {
-        m_aniIn = animationSkin(value);
+        m_aniIn = skinAttribute(value);
         update();
     } else if (name.compare(QLatin1String("ani_out"), Qt::CaseInsensitive) == 0) {
-        m_aniOut = animationSkin(value);
+        m_aniOut = skinAttribute(value);
     } else {
         return kg::ui::Window::applyAttribute(name, value);
     }

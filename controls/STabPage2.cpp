@@ -1,24 +1,6 @@
 #include "controls/STabPage2.h"
 
 #include "ui/Skin.h"
-#include "ui/Toolkit.h"
-#include "ui/UiLog.h"
-
-namespace {
-
-const kg::ui::Skin* animationSkin(const QString& value) {
-    kg::ui::Toolkit* tk = kg::ui::Toolkit::instance();
-    if (!tk) {
-        return nullptr;
-    }
-    const kg::ui::Skin* s = tk->skin(value);
-    if (!s) {
-        qCWarning(lcUi) << "page2: animation skin" << value << "is not defined";
-    }
-    return s;
-}
-
-}  // namespace
 
 STabPage2::STabPage2(QWidget* parent) : kg::ui::TabPage(parent) {}
 
@@ -26,9 +8,9 @@ STabPage2::~STabPage2() = default;
 
 bool STabPage2::applyAttribute(const QString& name, const QString& value) {
     if (name.compare(QLatin1String("ani_in"), Qt::CaseInsensitive) == 0) {
-        m_aniIn = animationSkin(value);
+        m_aniIn = skinAttribute(value);
     } else if (name.compare(QLatin1String("ani_out"), Qt::CaseInsensitive) == 0) {
-        m_aniOut = animationSkin(value);
+        m_aniOut = skinAttribute(value);
     } else {
         return kg::ui::TabPage::applyAttribute(name, value);
     }
