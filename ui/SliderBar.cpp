@@ -5,7 +5,6 @@
 
 #include "ui/Skin.h"
 #include "ui/Toolkit.h"
-#include "ui/UiLog.h"
 
 namespace kg::ui {
 
