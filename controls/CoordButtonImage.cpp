@@ -235,6 +235,15 @@ void CoordButtonImage::mouseMoveEvent(QMouseEvent* e) {
     e->accept();
 }
 
+CoordButton* CoordButtonImage::firstKeyAt(const QPoint& pt) {
+    for (CoordButton& key : m_keys) {
+        if (key.contains(pt.x(), pt.y())) {
+            return &key;
+        }
+    }
+    return nullptr;
+}
+
 void CoordButtonImage::mousePressEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) {
         e->ignore();
@@ -242,13 +251,10 @@ void CoordButtonImage::mousePressEvent(QMouseEvent* e) {
     }
     e->accept();
     const QPoint pt = e->position().toPoint();
-    for (CoordButton& key : m_keys) {
-        if (key.contains(pt.x(), pt.y())) {
-            dispatch(kPress, key, keyStateOf(*e), pt.x(), pt.y());
-            key.pressed = 1;
-            update();
-            return;
-        }
+    if (CoordButton* key = firstKeyAt(pt)) {
+        dispatch(kPress, *key, keyStateOf(*e), pt.x(), pt.y());
+        key->pressed = 1;
+        update();
     }
 }
 
@@ -259,13 +265,8 @@ void CoordButtonImage::mouseReleaseEvent(QMouseEvent* e) {
     }
     e->accept();
     const QPoint pt = e->position().toPoint();
-    for (CoordButton& key : m_keys) {
-        if (key.contains(pt.x(), pt.y())) {
-            if (key.pressed) {
-                dispatch(kClick, key, keyStateOf(*e), pt.x(), pt.y());
-            }
-            break;
-        }
+    if (CoordButton* key = firstKeyAt(pt); key && key->pressed) {
+        dispatch(kClick, *key, keyStateOf(*e), pt.x(), pt.y());
     }
     for (CoordButton& key : m_keys) {
         key.pressed = 0;

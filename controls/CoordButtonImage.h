@@ -77,6 +77,8 @@ protected:
 
 private:
     void loadLayout();
+    // The first key of the layout whose rectangle holds pt; presses and clicks go to it.
+    CoordButton* firstKeyAt(const QPoint& pt);
     void dispatch(int kind, CoordButton& key, std::uintptr_t keyState, int x, int y);
     void setTipText(const QString& text, const QPoint& globalPos);
     static QPixmap imageOf(const QString& reference);
