@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "controls/RegisterControls.h"
-#include "mainwnd/window/SShellNotifyIcon.h"
+#include "mainwnd/SShellNotifyIcon.h"
 #include "ui/ObjectFactory.h"
 
 namespace kg {

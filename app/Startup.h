@@ -4,8 +4,8 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <string_view>
-#include <vector>
+
+#include "app/ProgramOptions.h"
 
 class CMainDlg;
 namespace platform {
@@ -14,27 +14,7 @@ class EmulatedKeyboard;
 
 namespace kg {
 
-// The program's own options, taken off the command line before the rest becomes the command
-// line of the start-up ("-hid"):
-//   --emulator         the emulated keyboard for HID, device notifications and keys
-//   --screenshot FILE  saves a picture of the main window after start-up, then closes it
-//   --quit-after MS    closes the main window after MS milliseconds
-//   --command NAME     raises the command event of NAME (a button, "zh_cn") once the loop runs;
-//                      repeatable, in order, before a screenshot is taken
-struct ProgramOptions {
-    bool emulator = false;
-    std::vector<QString> commands;
-    QString screenshotPath;
-    int quitAfter_ms = -1;
-    std::string commandLine;  // the remaining words, joined by single spaces
-    bool valid = true;
-    std::string error;  // why the options are not valid
-};
-
-ProgramOptions parseProgramOptions(const std::vector<std::string>& args);
-
-// Exactly "-hid" (case-sensitive, nothing before or after it) starts hidden.
-bool startsHidden(std::string_view commandLine);
+class ProgramServices;
 
 // The start-up sequence, the message loop and the shutdown. A QApplication must exist.
 class Startup {
@@ -59,7 +39,7 @@ public:
     int run();
 
     CMainDlg* window() const { return m_window.get(); }
-    platform::EmulatedKeyboard* emulatedKeyboard() const { return m_keyboard.get(); }
+    platform::EmulatedKeyboard* emulatedKeyboard() const;
     bool startedHidden() const { return m_hidden; }
     // The translation chosen at start ("lang_cn" or "lang_en"); empty when none was installed.
     QString startLanguage() const { return m_startLanguage; }
@@ -72,7 +52,7 @@ private:
     std::wstring m_settingsFolder;
     std::function<void(Startup&)> m_beforeWindow;
     std::function<void(Startup&)> m_loopStarted;
-    std::unique_ptr<platform::EmulatedKeyboard> m_keyboard;
+    std::unique_ptr<ProgramServices> m_services;
     std::unique_ptr<CMainDlg> m_window;
     bool m_hidden = false;
     QString m_startLanguage;

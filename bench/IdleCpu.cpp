@@ -8,11 +8,11 @@
 #include <thread>
 
 #include "SpinningWorker.h"
-#include "app/EffectStore.h"
-#include "app/SideLightStore.h"
 #include "lighting/ConnectionHost.h"
 #include "lighting/DeviceConnection.h"
 #include "platform/emulator/EmulatedKeyboard.h"
+#include "settings/EffectStore.h"
+#include "settings/SideLightStore.h"
 
 namespace {
 
@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
                               platform::EmulatedKeyboard::kProductId, 1, 2};
 
     const double ours = cpuShare(seconds, [&](double s) {
-        kg::DeviceConnection connection(keyboard, host, usb);
+        kg::DeviceConnection connection(keyboard, host, EffectStore::instance(),
+                                        SideLightStore::instance(), usb);
         connection.StartConnection(
             std::make_unique<SimpleThread::Callback<IdlePlayer>>(&player, &IdlePlayer::pass));
         std::this_thread::sleep_for(std::chrono::duration<double>(s));

@@ -9,13 +9,13 @@
 #include <thread>
 #include <vector>
 
-#include "lighting/SimpleThread.h"
 #include "macro/KeyRemapper.h"
 #include "macro/KeyboardHook.h"
 #include "macro/MacroPlayer.h"
-#include "macro/RecordStore.h"
-#include "mainwnd/AppConfig.h"
 #include "platform/emulator/KeyStream.h"
+#include "runtime/SimpleThread.h"
+#include "settings/AppConfig.h"
+#include "settings/RecordStore.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "lighting/SimpleThread.h"
+#include "runtime/SimpleThread.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <mutex>
 
-#include "lighting/SimpleThread.h"
+#include "runtime/SimpleThread.h"
 
 namespace {
 

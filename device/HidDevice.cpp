@@ -2,8 +2,8 @@
 
 #include <memory>
 
+#include "common/Log.h"
 #include "device/HidDeviceInfo.h"
-#include "device/Trace.h"
 #include "platform/NamedGuard.h"
 
 namespace {
@@ -45,7 +45,7 @@ bool HidDevice::Open(std::uint32_t access, const wchar_t* path) {
 
     const std::wstring devicePath(path);
     m_handle = m_backend.open(devicePath, access & 0xFF000000u, access & 0xFFu, m_overlapped);
-    kg::trace("open dev: %08x\n", traceValue(m_handle));
+    kg::logLine(kg::LogArea::Device, "open dev: %08x\n", traceValue(m_handle));
     if (!hasHandle()) {
         return false;
     }
@@ -97,15 +97,15 @@ std::uint32_t HidDevice::Write(const std::uint8_t* report) {
     std::uint32_t written = 0;
     if (report != nullptr && hasHandle()) {
         std::uint32_t length = kReportLength;
-        kg::trace("写(异步)USB设备 handle=%08x, data=%08x, len=%d, timeout=%d\n",
-                  traceValue(m_handle),
-                  static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(report)),
-                  static_cast<int>(length), static_cast<int>(m_writeTimeout_ms));
+        kg::logLine(
+            kg::LogArea::Device, "写(异步)USB设备 handle=%08x, data=%08x, len=%d, timeout=%d\n",
+            traceValue(m_handle), static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(report)),
+            static_cast<int>(length), static_cast<int>(m_writeTimeout_ms));
         // A write never exceeds the interface's output report.
         if (m_caps.outputReportByteLength != 0 && m_caps.outputReportByteLength < length) {
             length = m_caps.outputReportByteLength;
         }
-        kg::trace("正在写入... %d\n", static_cast<int>(length));
+        kg::logLine(kg::LogArea::Device, "正在写入... %d\n", static_cast<int>(length));
 
         const platform::WriteResult result =
             m_backend.write(m_handle, report, length, m_writeTimeout_ms);
@@ -114,26 +114,26 @@ std::uint32_t HidDevice::Write(const std::uint8_t* report) {
                 written = result.bytesWritten;
                 break;
             case platform::WriteOutcome::CompletedPending:
-                kg::trace("写文件错误(%04x,%d)\n", traceValue(m_handle),
-                          static_cast<int>(kErrorIoPending));
-                kg::trace("asynchronous write succeed : %d\n",
-                          static_cast<int>(traceValue(m_handle)));
+                kg::logLine(kg::LogArea::Device, "写文件错误(%04x,%d)\n", traceValue(m_handle),
+                            static_cast<int>(kErrorIoPending));
+                kg::logLine(kg::LogArea::Device, "asynchronous write succeed : %d\n",
+                            static_cast<int>(traceValue(m_handle)));
                 written = result.bytesWritten;
                 break;
             case platform::WriteOutcome::TimedOut:
-                kg::trace("写文件错误(%04x,%d)\n", traceValue(m_handle),
-                          static_cast<int>(kErrorIoPending));
-                kg::trace("超时索引错误\n");
+                kg::logLine(kg::LogArea::Device, "写文件错误(%04x,%d)\n", traceValue(m_handle),
+                            static_cast<int>(kErrorIoPending));
+                kg::logLine(kg::LogArea::Device, "超时索引错误\n");
                 break;
             case platform::WriteOutcome::Failed:
-                kg::trace("写文件错误(%04x,%d)\n", traceValue(m_handle),
-                          static_cast<int>(result.errorCode));
-                kg::trace("写文件错误(%04x,%d)\n", traceValue(m_handle),
-                          static_cast<int>(result.errorCode));
+                kg::logLine(kg::LogArea::Device, "写文件错误(%04x,%d)\n", traceValue(m_handle),
+                            static_cast<int>(result.errorCode));
+                kg::logLine(kg::LogArea::Device, "写文件错误(%04x,%d)\n", traceValue(m_handle),
+                            static_cast<int>(result.errorCode));
                 break;
         }
     }
-    kg::trace("已写长度为 %d\n", static_cast<int>(written));
+    kg::logLine(kg::LogArea::Device, "已写长度为 %d\n", static_cast<int>(written));
     return written;
 }
 

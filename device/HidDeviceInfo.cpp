@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "common/Log.h"
 #include "device/HidPath.h"
-#include "device/Trace.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ void readAttributes(platform::HidBackend& backend, HidDeviceInfo& info) {
     const platform::HidHandle handle =
         backend.open(info.path, platform::kGenericRead | platform::kGenericWrite,
                      platform::kShareRead | platform::kShareWrite, true);
-    kg::trace("open dev: %08x\n", static_cast<unsigned>(handle));
+    kg::logLine(kg::LogArea::Device, "open dev: %08x\n", static_cast<unsigned>(handle));
     if (handle == platform::kInvalidHidHandle || handle == platform::kNoHidHandle) {
         return;
     }
@@ -82,7 +82,8 @@ std::unique_ptr<HidDeviceInfo> FindHidDevices(platform::HidBackend& backend, std
 
     std::vector<platform::HidInterfaceEntry> interfaces;
     const bool listed = backend.enumerateInterfaces(platform::kHidInterfaceClassGuid, interfaces);
-    kg::trace("got classs: guid={%s}\n", guidText(platform::kHidInterfaceClassGuid).c_str());
+    kg::logLine(kg::LogArea::Device, "got classs: guid={%s}\n",
+                guidText(platform::kHidInterfaceClassGuid).c_str());
     if (!listed) {
         return nullptr;
     }
@@ -90,13 +91,14 @@ std::unique_ptr<HidDeviceInfo> FindHidDevices(platform::HidBackend& backend, std
     std::unique_ptr<HidDeviceInfo> head;
     std::unique_ptr<HidDeviceInfo>* tail = &head;
     for (const platform::HidInterfaceEntry& entry : interfaces) {
-        kg::trace("enum interface: guid={%s} index=%d\n",
-                  guidText(entry.interfaceClassGuid).c_str(), static_cast<int>(entry.memberIndex));
+        kg::logLine(kg::LogArea::Device, "enum interface: guid={%s} index=%d\n",
+                    guidText(entry.interfaceClassGuid).c_str(),
+                    static_cast<int>(entry.memberIndex));
         if (entry.detail == platform::InterfaceDetail::SizeQuerySucceeded) {
             continue;
         }
         if (entry.detail == platform::InterfaceDetail::Failed) {
-            kg::trace("获取接口信息失败\n");
+            kg::logLine(kg::LogArea::Device, "获取接口信息失败\n");
             continue;
         }
         HidPathIds ids;

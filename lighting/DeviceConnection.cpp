@@ -14,12 +14,13 @@ const wchar_t* const kWarning = L"Warning";
 }  // namespace
 
 DeviceConnection::DeviceConnection(platform::HidBackend& backend, IConnectionHost& host,
+                                   const EffectStore& effects, const SideLightStore& sideLights,
                                    const UsbIdentity& usb, MonotonicClock& clock)
     : m_host(host),
       m_usb(usb),
       m_clock(clock),
       m_device(backend, true),
-      m_commands(m_device, host, clock, m_deviceLock),
+      m_commands(m_device, host, effects, sideLights, clock, m_deviceLock),
       m_worker(clock) {}
 
 DeviceConnection::~DeviceConnection() {

@@ -7,10 +7,10 @@
 
 #include "device/HidDevice.h"
 #include "lighting/LightingCommands.h"
-#include "lighting/MonotonicClock.h"
-#include "lighting/SimpleThread.h"
 #include "platform/DeviceNotifier.h"
 #include "platform/HidBackend.h"
+#include "runtime/MonotonicClock.h"
+#include "runtime/SimpleThread.h"
 
 namespace kg {
 
@@ -32,8 +32,9 @@ class DeviceConnection {
 public:
     static constexpr std::uint32_t kStartupEffectDelay_ms = 2000;
 
-    DeviceConnection(platform::HidBackend& backend, IConnectionHost& host, const UsbIdentity& usb,
-                     MonotonicClock& clock = systemClock());
+    DeviceConnection(platform::HidBackend& backend, IConnectionHost& host,
+                     const EffectStore& effects, const SideLightStore& sideLights,
+                     const UsbIdentity& usb, MonotonicClock& clock = systemClock());
     ~DeviceConnection();
 
     DeviceConnection(const DeviceConnection&) = delete;

@@ -2,17 +2,23 @@
 
 #include <cstring>
 
-#include "app/EffectStore.h"
-#include "app/SideLightStore.h"
 #include "device/HidDevice.h"
 #include "lighting/ConnectionHost.h"
 #include "lighting/LightingReports.h"
+#include "settings/EffectStore.h"
+#include "settings/SideLightStore.h"
 
 namespace kg {
 
-LightingCommands::LightingCommands(HidDevice& device, IConnectionHost& host, MonotonicClock& clock,
-                                   std::mutex& deviceLock)
-    : m_device(device), m_host(host), m_clock(clock), m_deviceLock(deviceLock) {}
+LightingCommands::LightingCommands(HidDevice& device, IConnectionHost& host,
+                                   const EffectStore& effects, const SideLightStore& sideLights,
+                                   MonotonicClock& clock, std::mutex& deviceLock)
+    : m_device(device),
+      m_host(host),
+      m_effects(effects),
+      m_sideLights(sideLights),
+      m_clock(clock),
+      m_deviceLock(deviceLock) {}
 
 void LightingCommands::PaceCommand() {
     const std::uint64_t now = m_clock.nowMs();
@@ -24,7 +30,7 @@ void LightingCommands::PaceCommand() {
 
 void LightingCommands::SendEffectCommand(int effectIndex) {
     publishStartupRecord();
-    if (EffectStore::instance().record(effectIndex) == nullptr) {
+    if (m_effects.record(effectIndex) == nullptr) {
         return;
     }
     PaceCommand();
@@ -35,7 +41,7 @@ void LightingCommands::SendEffectCommand(int effectIndex) {
 
 void LightingCommands::SendSideLightCommand(int sideIndex) {
     publishStartupRecord();
-    const SideLightRecord* record = SideLightStore::instance().record(sideIndex);
+    const SideLightRecord* record = m_sideLights.record(sideIndex);
     if (record == nullptr) {
         return;
     }
@@ -47,7 +53,7 @@ void LightingCommands::SendSideLightCommand(int sideIndex) {
 
 void LightingCommands::publishStartupRecord() {
     std::array<std::uint8_t, 4> bytes{};
-    if (const EffectRecord* record = EffectStore::instance().record(0)) {
+    if (const EffectRecord* record = m_effects.record(0)) {
         std::memcpy(bytes.data(), record, bytes.size());
     }
     std::lock_guard lock(m_startupLock);

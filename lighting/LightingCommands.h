@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <mutex>
 
-#include "lighting/MonotonicClock.h"
+#include "runtime/MonotonicClock.h"
 
+class EffectStore;
 class HidDevice;
+class SideLightStore;
 
 namespace kg {
 
@@ -23,7 +25,9 @@ public:
 
     // `deviceLock` is the connection's lock around re-opening the device; the worker's report
     // takes it so it never uses a handle that the UI thread is replacing.
-    LightingCommands(HidDevice& device, IConnectionHost& host, MonotonicClock& clock,
+    // The stores are read on the UI thread only; the worker reads its published copy.
+    LightingCommands(HidDevice& device, IConnectionHost& host, const EffectStore& effects,
+                     const SideLightStore& sideLights, MonotonicClock& clock,
                      std::mutex& deviceLock);
 
     // The effect select report for `effectIndex` (-1: the effect in use, for the record test;
@@ -61,6 +65,8 @@ public:
 private:
     HidDevice& m_device;
     IConnectionHost& m_host;
+    const EffectStore& m_effects;
+    const SideLightStore& m_sideLights;
     MonotonicClock& m_clock;
     std::mutex& m_deviceLock;
 

@@ -4,10 +4,10 @@
 
 #include "macro/KeyboardHook.h"
 #include "macro/MacroPlayer.h"
-#include "macro/MacroStore.h"
-#include "macro/RecordStore.h"
-#include "mainwnd/AppConfig.h"
 #include "platform/KeyInput.h"
+#include "settings/AppConfig.h"
+#include "settings/MacroStore.h"
+#include "settings/RecordStore.h"
 
 // What only the main window knows, asked on every key event.
 class IKeyRemapHost {

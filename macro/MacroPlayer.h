@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "lighting/SimpleThread.h"
-#include "macro/MacroStore.h"
 #include "macro/PlaybackQueue.h"
 #include "platform/KeyInput.h"
+#include "runtime/SimpleThread.h"
+#include "settings/MacroStore.h"
 
 // Plays queued key steps on the main window's worker: one step per pass, each followed by its
 // delay. The UI thread fills the queue from the hook listener (macros and key combinations)

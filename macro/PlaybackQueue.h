@@ -4,8 +4,8 @@
 #include <deque>
 #include <memory>
 
-#include "lighting/SimpleThread.h"
-#include "macro/MacroStore.h"
+#include "runtime/SimpleThread.h"
+#include "settings/MacroStore.h"
 
 // The key steps waiting to be played, oldest first. The UI thread appends copies (so later
 // changes never touch a stored record) and the worker plays and removes the front one. Every

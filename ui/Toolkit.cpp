@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <pugixml.hpp>
+
 #include "ui/HostWnd.h"
 #include "ui/UiLog.h"
 
@@ -53,6 +55,20 @@ Toolkit::~Toolkit() {
 
 Toolkit* Toolkit::instance() {
     return g_instance;
+}
+
+bool Toolkit::installLanguage(const QString& resource) {
+    pugi::xml_document doc;
+    if (!m_resources.loadXml(resource, doc)) {
+        return false;
+    }
+    std::shared_ptr<Language> language = m_translator.createLanguage();
+    if (!language->load(doc.child("language"))) {
+        return false;
+    }
+    m_translator.setCurrentLanguage(language->name());
+    m_translator.install(std::move(language));
+    return true;
 }
 
 bool Toolkit::loadUiDef(const QString& resource) {

@@ -67,6 +67,11 @@ public:
     QString fontFamily() const { return m_fontFamily; }
     int fontSize() const { return m_fontSize; }
 
+    // Loads the translation resource (e.g. "translator:lang_cn"), makes it the current
+    // language and installs it. False, with nothing changed, when the resource is missing or
+    // is not a language.
+    bool installLanguage(const QString& resource);
+
     QString tr(const QString& source, const QString& context = QString()) const {
         return m_translator.translate(source, context);
     }

@@ -6,8 +6,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
+#include "platform/Diagnostics.h"
 #include "platform/linux/NativePath.h"
 
 namespace platform {
@@ -46,6 +48,13 @@ void syncFolderOf(const std::string& path) {
     }
 }
 
+// Says why a save failed; the caller only learns that it did.
+void logFailure(const std::string& target, const char* step, int error) {
+    std::string line = "could not save " + target + " (" + step + "): " + std::strerror(error);
+    line.push_back('\n');
+    writeLog(LogArea::Settings, line);
+}
+
 }  // namespace
 
 bool writeFileAtomic(const std::wstring& path, std::string_view bytes) {
@@ -58,14 +67,26 @@ bool writeFileAtomic(const std::wstring& path, std::string_view bytes) {
     const int fd =
         ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) {
+        logFailure(target, "create the temporary file", errno);
         return false;
     }
-    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) {
-        ok = ::rename(temp.c_str(), target.c_str()) == 0;
+    const char* failedStep = nullptr;
+    if (!writeAll(fd, bytes)) {
+        failedStep = "write";
+    } else if (::fsync(fd) != 0) {
+        failedStep = "flush";
     }
-    if (!ok) {
+    int error = errno;
+    if (::close(fd) != 0 && failedStep == nullptr) {
+        failedStep = "close";
+        error = errno;
+    }
+    if (failedStep == nullptr && ::rename(temp.c_str(), target.c_str()) != 0) {
+        failedStep = "rename";
+        error = errno;
+    }
+    if (failedStep != nullptr) {
+        logFailure(target, failedStep, error);
         ::unlink(temp.c_str());
         return false;
     }

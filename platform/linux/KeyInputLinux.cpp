@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Diagnostics.h"
 #include "platform/KeyCodes.h"
 #include "platform/KeyInput.h"
 #include "platform/linux/NativePath.h"
@@ -35,7 +36,9 @@ namespace {
 constexpr char kVirtualKeyboardName[] = "KeyGlow virtual keyboard";
 
 void diagnostic(const char* text) noexcept {
-    std::fprintf(stderr, "keyglow: %s\n", text);
+    std::string line(text);
+    line.push_back('\n');
+    platform::writeLog(platform::LogArea::Platform, line);
 }
 
 std::string utf8(const std::wstring& w) {

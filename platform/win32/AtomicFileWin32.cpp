@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/Diagnostics.h"
+
 namespace platform {
 
 namespace {
@@ -23,6 +25,12 @@ bool writeAll(HANDLE file, std::string_view bytes) {
     return true;
 }
 
+// Says why a save failed (the system's error code); the caller only learns that it did.
+void logFailure(const char* step, DWORD error) {
+    writeLog(LogArea::Settings, "could not save a settings file (" + std::string(step) +
+                                    "): error " + std::to_string(error) + "\n");
+}
+
 }  // namespace
 
 bool writeFileAtomic(const std::wstring& path, std::string_view bytes) {
@@ -33,15 +41,28 @@ bool writeFileAtomic(const std::wstring& path, std::string_view bytes) {
     HANDLE file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
+        logFailure("create the temporary file", ::GetLastError());
         return false;
     }
-    bool ok = writeAll(file, bytes) && ::FlushFileBuffers(file) != 0;
-    ok = (::CloseHandle(file) != 0) && ok;
-    if (ok) {
-        ok = ::MoveFileExW(temp.c_str(), path.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    const char* failedStep = nullptr;
+    if (!writeAll(file, bytes)) {
+        failedStep = "write";
+    } else if (::FlushFileBuffers(file) == 0) {
+        failedStep = "flush";
     }
-    if (!ok) {
+    DWORD error = ::GetLastError();
+    if (::CloseHandle(file) == 0 && failedStep == nullptr) {
+        failedStep = "close";
+        error = ::GetLastError();
+    }
+    if (failedStep == nullptr &&
+        ::MoveFileExW(temp.c_str(), path.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+        failedStep = "rename";
+        error = ::GetLastError();
+    }
+    if (failedStep != nullptr) {
+        logFailure(failedStep, error);
         ::DeleteFileW(temp.c_str());
         return false;
     }

@@ -4,7 +4,7 @@
 
 #include "common/PathJoin.h"
 #include "platform/ProgramFolder.h"
-#include "tests/common/TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 

@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "device/HidDevice.h"
-#include "tests/device/TraceCapture.h"
+#include "tests/support/LogCapture.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -73,33 +74,9 @@ bool waitForRestart(const EmulatedKeyboard& keyboard, int count) {
     return true;
 }
 
-class TempFolder {
-public:
-    TempFolder() {
-        static int counter = 0;
-        m_path = fs::temp_directory_path() /
-                 ("kg-emulator-" +
-                  std::to_string(::testing::UnitTest::GetInstance()->current_test_info()->line()) +
-                  "-" + std::to_string(counter++) + "-" +
-                  std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-        fs::create_directories(m_path);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    const fs::path& path() const { return m_path; }
+using kgtest::TempFolder;
 
-private:
-    fs::path m_path;
-};
-
-std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using kgtest::readFile;
 
 TEST(EmulatedKeyboardTest, PlugAndUnplugNotifyEveryInterface) {
     EmulatedKeyboard keyboard(EmulatedKeyboard::Options{});
@@ -132,7 +109,7 @@ TEST(EmulatedKeyboardTest, ListenerMayRemoveItselfWhileCalled) {
 }
 
 TEST(EmulatedKeyboardTest, RestartsAfterTheFactoryResetReport) {
-    TraceCapture trace;
+    LogCapture trace;
     EmulatedKeyboard::Options options;
     options.restartRemovalDelay = std::chrono::milliseconds(10);
     options.restartArrivalDelay = std::chrono::milliseconds(50);
@@ -159,7 +136,7 @@ TEST(EmulatedKeyboardTest, RestartsAfterTheFactoryResetReport) {
 }
 
 TEST(EmulatedKeyboardTest, OtherOutputReportsDoNotRestart) {
-    TraceCapture trace;
+    LogCapture trace;
     EmulatedKeyboard::Options options;
     options.restartRemovalDelay = std::chrono::milliseconds(0);
     EmulatedKeyboard keyboard(options);
@@ -174,7 +151,7 @@ TEST(EmulatedKeyboardTest, OtherOutputReportsDoNotRestart) {
 }
 
 TEST(EmulatedKeyboardTest, DestroyingItDuringARestartIsSafe) {
-    TraceCapture trace;
+    LogCapture trace;
     EmulatedKeyboard::Options options;
     options.restartRemovalDelay = std::chrono::milliseconds(0);
     options.restartArrivalDelay = std::chrono::milliseconds(10000);
@@ -195,7 +172,7 @@ TEST(EmulatedKeyboardTest, DestroyingItDuringARestartIsSafe) {
 
 // Only the vendor collection takes feature reports, and only with report ID 7.
 TEST(EmulatedKeyboardTest, FeatureReportsGoToTheVendorCollectionOnly) {
-    TraceCapture trace;
+    LogCapture trace;
     EmulatedKeyboard keyboard(EmulatedKeyboard::Options{});
     HidDevice device(keyboard);
     const std::wstring boot = keyboard.path(EmulatedKeyboard::kBootKeyboard);
@@ -207,7 +184,7 @@ TEST(EmulatedKeyboardTest, FeatureReportsGoToTheVendorCollectionOnly) {
 }
 
 TEST(EmulatedKeyboardLogTest, AppendsOneLinePerReport) {
-    TraceCapture trace;
+    LogCapture trace;
     TempFolder folder;
     const fs::path logFile = folder.path() / "reports.log";
     { std::ofstream(logFile, std::ios::binary) << "earlier line\n"; }

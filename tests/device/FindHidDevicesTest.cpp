@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/emulator/EmulatedKeyboard.h"
-#include "tests/device/TraceCapture.h"
+#include "tests/support/LogCapture.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ const SearchCase kSearchCases[] = {
 
 class FindHidDevicesTest : public testing::TestWithParam<SearchCase> {
 protected:
-    TraceCapture m_trace;
+    LogCapture m_trace;
 };
 
 TEST_P(FindHidDevicesTest, ListsMatchesInEnumerationOrder) {
@@ -103,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(Searches, FindHidDevicesTest, testing::ValuesIn(kSearch
                          });
 
 TEST(FindHidDevicesEntryTest, CarriesParsedIdsAndTheDevicesAttributes) {
-    TraceCapture trace;
+    LogCapture trace;
     EmulatedKeyboard system(tableSystem());
     const std::int32_t product = 2;
     const std::unique_ptr<HidDeviceInfo> list = FindHidDevices(system, 0x1A2C, &product, 1, 0, -1);
@@ -129,7 +129,7 @@ class FindHidDevicesPreconditionTest : public testing::TestWithParam<Preconditio
 
 // A search needs a vendor or at least one product; without one nothing is enumerated.
 TEST_P(FindHidDevicesPreconditionTest, ReturnsNullWithoutEnumerating) {
-    TraceCapture trace;
+    LogCapture trace;
     EmulatedKeyboard keyboard(EmulatedKeyboard::Options{});
     const std::int32_t products[] = {0x0049};
     const PreconditionCase& c = GetParam();
@@ -151,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(Preconditions, FindHidDevicesPreconditionTest,
                          });
 
 TEST(FindHidDevicesFailureTest, InterfaceThatCannotBeOpenedStaysWithoutAttributes) {
-    TraceCapture trace;
+    LogCapture trace;
     EmulatedKeyboard keyboard(EmulatedKeyboard::Options{});
     keyboard.failCalls(EmulatedKeyboard::Operation::Open, 1);
     const std::unique_ptr<HidDeviceInfo> list = FindHidDevices(keyboard, 0x258A, nullptr, 0, 1, -1);
@@ -167,7 +167,7 @@ TEST(FindHidDevicesFailureTest, InterfaceThatCannotBeOpenedStaysWithoutAttribute
 }
 
 TEST(FindHidDevicesFailureTest, UnreadableCapabilitiesLeaveUsageZeroButKeepTheVersion) {
-    TraceCapture trace;
+    LogCapture trace;
     EmulatedKeyboard keyboard(EmulatedKeyboard::Options{});
     keyboard.failCalls(EmulatedKeyboard::Operation::GetCaps, 1);
     const std::unique_ptr<HidDeviceInfo> list = FindHidDevices(keyboard, 0x258A, nullptr, 0, 0, -1);
@@ -178,7 +178,7 @@ TEST(FindHidDevicesFailureTest, UnreadableCapabilitiesLeaveUsageZeroButKeepTheVe
 }
 
 TEST(FindHidDevicesFailureTest, InterfaceWhosePathCannotBeReadIsSkipped) {
-    TraceCapture trace;
+    LogCapture trace;
     EmulatedKeyboard::Options options;
     options.interfaces[EmulatedKeyboard::kBootKeyboard].detailFails = true;
     EmulatedKeyboard keyboard(options);
@@ -190,21 +190,21 @@ TEST(FindHidDevicesFailureTest, InterfaceWhosePathCannotBeReadIsSkipped) {
 }
 
 TEST(FindHidDevicesFailureTest, NoInterfaceSetGivesNull) {
-    TraceCapture trace;
+    LogCapture trace;
     EmulatedKeyboard keyboard(EmulatedKeyboard::Options{});
     keyboard.failCalls(EmulatedKeyboard::Operation::Enumerate, 1);
     EXPECT_EQ(FindHidDevices(keyboard, 0x258A, nullptr, 0, -1, -1), nullptr);
 }
 
 TEST(FindHidDevicesFailureTest, UnpluggedKeyboardIsNotFound) {
-    TraceCapture trace;
+    LogCapture trace;
     EmulatedKeyboard keyboard(EmulatedKeyboard::Options{});
     keyboard.unplug();
     EXPECT_EQ(FindHidDevices(keyboard, 0x258A, nullptr, 0, -1, -1), nullptr);
 }
 
 TEST(FindHidDevicesTraceTest, WritesTheSearchLines) {
-    TraceCapture trace;
+    LogCapture trace;
     EmulatedKeyboard keyboard(EmulatedKeyboard::Options{});
     const std::int32_t product = 0x0049;
     ASSERT_NE(FindHidDevices(keyboard, 0x258A, &product, 1, 1, 2), nullptr);

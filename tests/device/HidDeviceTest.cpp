@@ -11,7 +11,7 @@
 
 #include "platform/NamedGuard.h"
 #include "platform/emulator/EmulatedKeyboard.h"
-#include "tests/device/TraceCapture.h"
+#include "tests/support/LogCapture.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ std::vector<std::uint8_t> report(std::initializer_list<int> values) {
 
 class HidDeviceTest : public testing::Test {
 protected:
-    TraceCapture m_trace;
+    LogCapture m_trace;
     EmulatedKeyboard m_keyboard{EmulatedKeyboard::Options{}};
 };
 
@@ -76,7 +76,7 @@ struct EnvironmentCase {
 class EmulatorFirmwareTest : public testing::TestWithParam<EnvironmentCase> {};
 
 TEST_P(EmulatorFirmwareTest, AnswersWithTheVersionFromTheEnvironment) {
-    TraceCapture trace;
+    LogCapture trace;
     const char* firmware = GetParam().firmware;
     EmulatedKeyboard keyboard(
         EmulatedKeyboard::Options::fromEnvironment([firmware](const char* name) -> const char* {

@@ -10,7 +10,7 @@
 #include "device/HidDevice.h"
 #include "device/HidDeviceInfo.h"
 #include "platform/linux/HidrawBackend.h"
-#include "tests/device/TraceCapture.h"
+#include "tests/support/LogCapture.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ private:
 
 // The search rules work on the paths the hidraw backend makes as they do on Windows paths.
 TEST(HidrawDeviceTest, FindsTheKeyboardsInterfacesInOrder) {
-    TraceCapture trace;
+    LogCapture trace;
     FakeDevFolder dev;
     platform::HidrawBackend backend(kFixture, dev.path().string());
     const std::unique_ptr<HidDeviceInfo> list = FindHidDevices(backend, 0x258A, nullptr, 0, -1, -1);
@@ -58,7 +58,7 @@ TEST(HidrawDeviceTest, FindsTheKeyboardsInterfacesInOrder) {
 }
 
 TEST(HidrawDeviceTest, OpensTheConfiguredCollectionAndWritesToItsNode) {
-    TraceCapture trace;
+    LogCapture trace;
     FakeDevFolder dev;
     platform::HidrawBackend backend(kFixture, dev.path().string());
     HidDevice device(backend);

@@ -10,13 +10,13 @@
 #include <thread>
 #include <vector>
 
-#include "app/EffectStore.h"
-#include "app/SideLightStore.h"
 #include "lighting/ConnectionHost.h"
 #include "lighting/LightingReports.h"
-#include "lighting/ManualClock.h"
 #include "platform/emulator/EmulatedKeyboard.h"
 #include "platform/emulator/EmulatorDeviceNotifier.h"
+#include "settings/EffectStore.h"
+#include "settings/SideLightStore.h"
+#include "tests/support/ManualClock.h"
 
 namespace {
 
@@ -141,8 +141,8 @@ protected:
                  std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" + name);
         std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir);
-        SideLightStore::instance().load((m_dir / "sidemodel.xml").wstring());
-        EffectStore::instance().load((m_dir / "ledeffect.xml").wstring());
+        m_sides.load((m_dir / "sidemodel.xml").wstring());
+        m_effects.load((m_dir / "ledeffect.xml").wstring());
     }
     void TearDown() override {
         std::error_code ignored;
@@ -158,15 +158,17 @@ protected:
     }
 
     std::filesystem::path m_dir;
+    EffectStore m_effects;
+    SideLightStore m_sides;
     kg::ManualClock m_clock;
     RecordingHost m_host;
 };
 
 TEST_F(DeviceConnectionTest, StartReadsTheVersionAndSendsRecordZeroFromTheWorkerTwoSecondsLater) {
-    *EffectStore::instance().record(0) = EffectRecord{3, 2, 1, 3};
+    *m_effects.record(0) = EffectRecord{3, 2, 1, 3};
     EmulatedKeyboard keyboard(options());
     ThreadNotingBackend backend(keyboard);
-    kg::DeviceConnection connection(backend, m_host, kKeyboard, m_clock);
+    kg::DeviceConnection connection(backend, m_host, m_effects, m_sides, kKeyboard, m_clock);
 
     ASSERT_TRUE(connection.StartConnection());
     EXPECT_TRUE(connection.keyboardConnected());
@@ -201,15 +203,15 @@ TEST_F(DeviceConnectionTest, StartReadsTheVersionAndSendsRecordZeroFromTheWorker
 
 TEST_F(DeviceConnectionTest, StartupEffectCarriesRecordZeroAsChangedAfterTheStart) {
     EmulatedKeyboard keyboard(options());
-    kg::DeviceConnection connection(keyboard, m_host, kKeyboard, m_clock);
+    kg::DeviceConnection connection(keyboard, m_host, m_effects, m_sides, kKeyboard, m_clock);
     ASSERT_TRUE(connection.StartConnection());
     ASSERT_TRUE(m_clock.waitForSleepers(1, kHangGuard));
 
     // The panel changes effect 0 on the UI thread and sends it, a second before the worker's
     // report is due.
     m_clock.advance(1000);
-    EffectStore::instance().setCurrentIndex(0);
-    *EffectStore::instance().record(0) = EffectRecord{1, 0, 0, 1};
+    m_effects.setCurrentIndex(0);
+    *m_effects.record(0) = EffectRecord{1, 0, 0, 1};
     connection.commands().SendEffectCommand(0);
     m_clock.advance(1000);
     ASSERT_TRUE(waitForFeatureReports(keyboard, 3));
@@ -224,7 +226,7 @@ TEST_F(DeviceConnectionTest, StartupEffectCarriesRecordZeroAsChangedAfterTheStar
 TEST_F(DeviceConnectionTest, StartWithoutKeyboardTellsTheUserAndNeverStartsTheWorker) {
     EmulatedKeyboard keyboard(options());
     keyboard.unplug();
-    kg::DeviceConnection connection(keyboard, m_host, kKeyboard, m_clock);
+    kg::DeviceConnection connection(keyboard, m_host, m_effects, m_sides, kKeyboard, m_clock);
 
     EXPECT_FALSE(connection.StartConnection());
     EXPECT_EQ(m_host.calls, (std::vector<std::wstring>{
@@ -248,7 +250,7 @@ class FirmwareReply : public DeviceConnectionTest,
 
 TEST_P(FirmwareReply, IsShownInTheLabel) {
     EmulatedKeyboard keyboard(options(GetParam().firmware));
-    kg::DeviceConnection connection(keyboard, m_host, kKeyboard, m_clock);
+    kg::DeviceConnection connection(keyboard, m_host, m_effects, m_sides, kKeyboard, m_clock);
     ASSERT_TRUE(connection.StartConnection());
     EXPECT_EQ(connection.firmwareVersion(), GetParam().version);
     EXPECT_EQ(m_host.versionLabel, GetParam().label);
@@ -263,7 +265,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(DeviceConnectionTest, FirmwareQueryOnAClosedDeviceChangesNothing) {
     EmulatedKeyboard keyboard(options(0x0100));
-    kg::DeviceConnection connection(keyboard, m_host, kKeyboard, m_clock);
+    kg::DeviceConnection connection(keyboard, m_host, m_effects, m_sides, kKeyboard, m_clock);
     ASSERT_TRUE(connection.StartConnection());
     connection.StopWorker();
     connection.device().Close();
@@ -277,7 +279,7 @@ TEST_F(DeviceConnectionTest, FirmwareQueryOnAClosedDeviceChangesNothing) {
 
 TEST_F(DeviceConnectionTest, FailedFirmwareRequestKeepsTheVersion) {
     EmulatedKeyboard keyboard(options(0x0100));
-    kg::DeviceConnection connection(keyboard, m_host, kKeyboard, m_clock);
+    kg::DeviceConnection connection(keyboard, m_host, m_effects, m_sides, kKeyboard, m_clock);
     ASSERT_TRUE(connection.StartConnection());
     connection.StopWorker();
     keyboard.setFirmwareVersion(0x0285);
@@ -302,7 +304,7 @@ class UnrelatedArrival : public DeviceConnectionTest,
 
 TEST_P(UnrelatedArrival, IsIgnored) {
     EmulatedKeyboard keyboard(options());
-    kg::DeviceConnection connection(keyboard, m_host, kKeyboard, m_clock);
+    kg::DeviceConnection connection(keyboard, m_host, m_effects, m_sides, kKeyboard, m_clock);
     ASSERT_TRUE(connection.StartConnection());
     connection.StopWorker();
     m_host.calls.clear();
@@ -343,7 +345,7 @@ TEST_F(DeviceConnectionTest, ArrivalWithoutInterfaceFieldConcernsTheKeyboard) {
         L"001111000030}";
     o.interfaces[EmulatedKeyboard::kVendorCollection].path = path;
     EmulatedKeyboard keyboard(o);
-    kg::DeviceConnection connection(keyboard, m_host, kKeyboard, m_clock);
+    kg::DeviceConnection connection(keyboard, m_host, m_effects, m_sides, kKeyboard, m_clock);
 
     EXPECT_FALSE(connection.StartConnection());
     m_host.calls.clear();
@@ -356,7 +358,7 @@ TEST_F(DeviceConnectionTest, ArrivalWithoutInterfaceFieldConcernsTheKeyboard) {
 
 TEST_F(DeviceConnectionTest, FailedReopenOnArrivalForgetsTheVersionAndKeepsTheLabel) {
     EmulatedKeyboard keyboard(options());
-    kg::DeviceConnection connection(keyboard, m_host, kKeyboard, m_clock);
+    kg::DeviceConnection connection(keyboard, m_host, m_effects, m_sides, kKeyboard, m_clock);
     ASSERT_TRUE(connection.StartConnection());
     connection.StopWorker();
     m_host.calls.clear();
@@ -373,7 +375,7 @@ TEST_F(DeviceConnectionTest, FailedReopenOnArrivalForgetsTheVersionAndKeepsTheLa
 TEST_F(DeviceConnectionTest, RemovalDuringFactoryResetKeepsTheWindowUntilTheSecondRemoval) {
     EmulatedKeyboard keyboard(options());
     platform::EmulatorDeviceNotifier notifier(keyboard);
-    kg::DeviceConnection connection(keyboard, m_host, kKeyboard, m_clock);
+    kg::DeviceConnection connection(keyboard, m_host, m_effects, m_sides, kKeyboard, m_clock);
     notifier.start([&](DeviceChange change, const std::wstring& path) {
         connection.OnDeviceChange(change, path);
     });
@@ -408,7 +410,7 @@ TEST_F(DeviceConnectionTest, RemovalDuringFactoryResetKeepsTheWindowUntilTheSeco
 
 TEST_F(DeviceConnectionTest, RemovalWithoutFactoryResetEndsTheProgram) {
     EmulatedKeyboard keyboard(options());
-    kg::DeviceConnection connection(keyboard, m_host, kKeyboard, m_clock);
+    kg::DeviceConnection connection(keyboard, m_host, m_effects, m_sides, kKeyboard, m_clock);
     ASSERT_TRUE(connection.StartConnection());
     m_host.calls.clear();
     connection.OnDeviceChange(DeviceChange::RemoveComplete,
@@ -421,7 +423,7 @@ TEST_F(DeviceConnectionTest, RemovalWithoutFactoryResetEndsTheProgram) {
 TEST_F(DeviceConnectionTest, KeyboardRestartAfterTheFactoryResetReportIsFollowed) {
     EmulatedKeyboard keyboard(options());
     platform::EmulatorDeviceNotifier notifier(keyboard);
-    kg::DeviceConnection connection(keyboard, m_host, kKeyboard, m_clock);
+    kg::DeviceConnection connection(keyboard, m_host, m_effects, m_sides, kKeyboard, m_clock);
     notifier.start([&](DeviceChange change, const std::wstring& path) {
         connection.OnDeviceChange(change, path);
     });
@@ -452,7 +454,7 @@ class FirmwareCommand : public DeviceConnectionTest,
 
 TEST_P(FirmwareCommand, ReopensUnlessLatest) {
     EmulatedKeyboard keyboard(options(GetParam().atStart));
-    kg::DeviceConnection connection(keyboard, m_host, kKeyboard, m_clock);
+    kg::DeviceConnection connection(keyboard, m_host, m_effects, m_sides, kKeyboard, m_clock);
     ASSERT_TRUE(connection.StartConnection());
     connection.StopWorker();
     const int opens = keyboard.callCount(EmulatedKeyboard::Operation::Open);
@@ -476,7 +478,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(DeviceConnectionTest, FirmwareCommandWithoutKeyboardAsksForIt) {
     EmulatedKeyboard keyboard(options(0x0101));
-    kg::DeviceConnection connection(keyboard, m_host, kKeyboard, m_clock);
+    kg::DeviceConnection connection(keyboard, m_host, m_effects, m_sides, kKeyboard, m_clock);
     ASSERT_TRUE(connection.StartConnection());
     connection.StopWorker();
     connection.setFactoryResetPending(true);
@@ -491,7 +493,7 @@ TEST_F(DeviceConnectionTest, FirmwareCommandWithoutKeyboardAsksForIt) {
 
 TEST_F(DeviceConnectionTest, FirmwareCommandWhoseReopenFailsForgetsTheVersion) {
     EmulatedKeyboard keyboard(options(0x0101));
-    kg::DeviceConnection connection(keyboard, m_host, kKeyboard, m_clock);
+    kg::DeviceConnection connection(keyboard, m_host, m_effects, m_sides, kKeyboard, m_clock);
     ASSERT_TRUE(connection.StartConnection());
     connection.StopWorker();
     m_host.calls.clear();
@@ -510,8 +512,8 @@ protected:
     void SetUp() override {
         DeviceConnectionTest::SetUp();
         m_keyboard = std::make_unique<EmulatedKeyboard>(options());
-        m_connection =
-            std::make_unique<kg::DeviceConnection>(*m_keyboard, m_host, kKeyboard, m_clock);
+        m_connection = std::make_unique<kg::DeviceConnection>(*m_keyboard, m_host, m_effects,
+                                                              m_sides, kKeyboard, m_clock);
         ASSERT_TRUE(m_connection->StartConnection());
         m_connection->StopWorker();
         m_keyboard->clearReports();
@@ -559,8 +561,8 @@ TEST_F(LightingCommandsTest, FirstCommandAfterConnectingIsPaced) {
 
 TEST_F(LightingCommandsTest, CommandsWithoutARecordSendNothingAndKeepTheTime) {
     m_clock.advance(1000);
-    EffectStore::instance().setCurrentIndex(20);
-    SideLightStore::instance().setCurrentIndex(12);
+    m_effects.setCurrentIndex(20);
+    m_sides.setCurrentIndex(12);
     const std::uint64_t before = commands().lastCommandTime();
     commands().SendEffectCommand(20);
     commands().SendEffectCommand(-1);
@@ -573,8 +575,8 @@ TEST_F(LightingCommandsTest, CommandsWithoutARecordSendNothingAndKeepTheTime) {
 
 TEST_F(LightingCommandsTest, MinusOneSendsItsOwnLowByte) {
     m_clock.advance(1000);
-    EffectStore::instance().setCurrentIndex(5);
-    SideLightStore::instance().setCurrentIndex(3);
+    m_effects.setCurrentIndex(5);
+    m_sides.setCurrentIndex(3);
     commands().SendEffectCommand(-1);
     m_clock.advance(1000);
     commands().SendSideLightCommand(-1);

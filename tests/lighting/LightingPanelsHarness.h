@@ -20,19 +20,19 @@
 
 #include <pugixml.hpp>
 
-#include "app/EffectStore.h"
 #include "app/NamedIdTable.h"
 #include "app/ProgramControls.h"
-#include "app/SideLightStore.h"
 #include "controls/CoordButtonImage.h"
-#include "macro/MacroStore.h"
-#include "macro/RecordStore.h"
-#include "mainwnd/AppConfig.h"
-#include "mainwnd/window/CMainDlg.h"
+#include "mainwnd/CMainDlg.h"
 #include "platform/ProgramFolder.h"
 #include "platform/emulator/EmulatedKeyboard.h"
 #include "platform/emulator/EmulatorDeviceNotifier.h"
 #include "platform/emulator/KeyStream.h"
+#include "settings/AppConfig.h"
+#include "settings/EffectStore.h"
+#include "settings/MacroStore.h"
+#include "settings/RecordStore.h"
+#include "settings/SideLightStore.h"
 #include "tests/controls/StageProgramResources.h"
 #include "ui/ComboBox.h"
 #include "ui/Controls.h"
@@ -190,7 +190,7 @@ protected:
         services.keyOutput = &m_keys;
         services.notifier = std::make_unique<platform::EmulatorDeviceNotifier>(*m_keyboard);
         services.singleInstanceName = L"keyglow-panels-test";
-        m_window = std::make_unique<CMainDlg>(std::move(services));
+        m_window = std::make_unique<CMainDlg>(std::move(services), kg::processWideStores());
         ASSERT_TRUE(m_window->create());
         m_window->sendMessage(kg::ui::kMsgInitDialog, 0, 0);
         ASSERT_FALSE(m_window->isDestroyed());

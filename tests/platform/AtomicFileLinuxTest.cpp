@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "platform/AtomicFile.h"
-#include "tests/common/TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 

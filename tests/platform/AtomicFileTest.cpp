@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/common/TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 

@@ -1,4 +1,5 @@
 #include "platform/linux/HidrawBackend.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -31,23 +32,7 @@ const wchar_t kMouse[] =
     L"\\\\?\\hid#vid_046d&pid_c077#hidraw10&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
 
 // A folder under the system's temporary folder, removed with the object.
-class TempFolder {
-public:
-    TempFolder() {
-        static int counter = 0;
-        m_path = fs::temp_directory_path() /
-                 ("kg-hidraw-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        fs::create_directories(m_path);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
+using kgtest::TempFolder;
 
 TEST(HidrawBackendTest, ListsOneWindowsFormPathPerTopLevelCollection) {
     HidrawBackend backend(kFixture, "/nonexistent");

@@ -63,19 +63,7 @@ struct Fixture : ::testing::Test {
         ASSERT_TRUE(tk.resources().openFolder(res.folder()));
         tk.namedIds().registerTable(kNamedIds, kNamedIdCount, true);
     }
-    bool switchTo(const QString& resource) {
-        pugi::xml_document doc;
-        if (!tk.resources().loadXml(resource, doc))
-            return false;
-        auto lang = tk.translator().createLanguage();
-        if (!lang->load(doc.child("language")))
-            return false;
-        wchar_t name[64];
-        lang->name(name, 64);
-        tk.translator().setCurrentLanguage(QString::fromWCharArray(name));
-        tk.translator().install(lang);
-        return true;
-    }
+    bool switchTo(const QString& resource) { return tk.installLanguage(resource); }
 };
 }  // namespace
 

@@ -1,0 +1,48 @@
+#include "app/ProgramServices.h"
+
+#include "macro/KeyboardHook.h"
+#include "platform/emulator/EmulatedKeyboard.h"
+#include "platform/emulator/EmulatorDeviceNotifier.h"
+#include "platform/emulator/KeyStream.h"
+
+namespace kg {
+
+namespace {
+
+// The emulated key stream lives as long as the process: the hook, once installed on it, is
+// never removed.
+platform::emulator::KeyStream& emulatorKeyStream() {
+    static platform::emulator::KeyStream* stream = new platform::emulator::KeyStream;
+    return *stream;
+}
+
+}  // namespace
+
+ProgramServices::ProgramServices(bool emulated) : m_emulated(emulated) {}
+
+ProgramServices::~ProgramServices() = default;
+
+void ProgramServices::selectKeyInput() const {
+    // The emulated key stream delivers only what a test or a script offers it.
+    if (m_emulated) {
+        KeyboardHook::setKeyInput(&emulatorKeyStream());
+    }
+}
+
+MainDlgServices ProgramServices::windowServices(std::wstring singleInstanceName) {
+    MainDlgServices services;
+    services.singleInstanceName = std::move(singleInstanceName);
+    if (m_emulated) {
+        m_keyboard = std::make_unique<platform::EmulatedKeyboard>();
+        services.hid = m_keyboard.get();
+        services.keyOutput = &emulatorKeyStream();
+        services.notifier = std::make_unique<platform::EmulatorDeviceNotifier>(*m_keyboard);
+    } else {
+        services.hid = &platform::systemHidBackend();
+        services.keyOutput = &platform::systemKeyOutput();
+        services.notifier = platform::createSystemDeviceNotifier();
+    }
+    return services;
+}
+
+}  // namespace kg

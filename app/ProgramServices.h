@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "mainwnd/CMainDlg.h"
+
+namespace platform {
+class EmulatedKeyboard;
+}
+
+namespace kg {
+
+// The one place that chooses between the real system and the emulated keyboard: the key
+// source the hook is installed on, the HID stack, the key output and the device notifications
+// the main window is given.
+class ProgramServices {
+public:
+    explicit ProgramServices(bool emulated);
+    ~ProgramServices();
+    ProgramServices(const ProgramServices&) = delete;
+    ProgramServices& operator=(const ProgramServices&) = delete;
+
+    // Points the keyboard hook at the key source; before the hook is installed.
+    void selectKeyInput() const;
+
+    // The main window's services. With the emulator this makes the emulated keyboard, which
+    // then lives as long as this object.
+    MainDlgServices windowServices(std::wstring singleInstanceName);
+
+    platform::EmulatedKeyboard* emulatedKeyboard() const { return m_keyboard.get(); }
+    // Ends the emulated keyboard; after the window that uses it is gone.
+    void releaseKeyboard() { m_keyboard.reset(); }
+
+private:
+    bool m_emulated;
+    std::unique_ptr<platform::EmulatedKeyboard> m_keyboard;
+};
+
+}  // namespace kg
