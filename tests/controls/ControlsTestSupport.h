@@ -23,7 +23,7 @@
 
 #include "controls/RegisterControls.h"
 #include "platform/ProgramFolder.h"
-#include "tests/controls/StageProgramResources.h"
+#include "tests/support/StageProgramResources.h"
 #include "ui/HostWnd.h"
 #include "ui/Skin.h"
 #include "ui/Toolkit.h"

@@ -33,7 +33,7 @@
 #include "settings/MacroStore.h"
 #include "settings/RecordStore.h"
 #include "settings/SideLightStore.h"
-#include "tests/controls/StageProgramResources.h"
+#include "tests/support/StageProgramResources.h"
 #include "ui/ComboBox.h"
 #include "ui/Controls.h"
 #include "ui/DialogHost.h"

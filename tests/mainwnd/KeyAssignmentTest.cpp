@@ -10,7 +10,7 @@
 #include "platform/emulator/KeyStream.h"
 #include "settings/MacroStore.h"
 #include "settings/RecordStore.h"
-#include "tests/mainwnd/StartupHarness.h"
+#include "tests/support/StartupHarness.h"
 
 namespace kg {
 namespace {

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 #include "platform/emulator/EmulatedKeyboard.h"
-#include "tests/mainwnd/StartupHarness.h"
+#include "tests/support/StartupHarness.h"
 #include "ui/Controls.h"
 #include "ui/Menu.h"
 

@@ -8,7 +8,7 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
-#include "tests/mainwnd/ProgramFolder.h"
+#include "tests/support/ProgramFolder.h"
 
 namespace kg {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "app/Startup.h"
 #include "platform/emulator/EmulatedKeyboard.h"
-#include "tests/mainwnd/StartupHarness.h"
+#include "tests/support/StartupHarness.h"
 
 namespace kg {
 namespace {

@@ -9,7 +9,7 @@
 #include "app/Startup.h"
 #include "mainwnd/CMainDlg.h"
 #include "settings/AppConfig.h"
-#include "tests/mainwnd/ProgramFolder.h"
+#include "tests/support/ProgramFolder.h"
 #include "ui/MessageBox.h"
 #include "ui/Toolkit.h"
 

@@ -1,4 +1,4 @@
-#include "tests/mainwnd/ProgramFolder.h"
+#include "tests/support/ProgramFolder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
