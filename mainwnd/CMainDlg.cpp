@@ -43,7 +43,8 @@ CMainDlg::CMainDlg(MainDlgServices services, kg::ProgramStores stores)
       m_player(m_connection.worker(), *m_services.keyOutput),
       m_remapper(*this, m_stores.records, m_stores.macros.config(), m_stores.config, m_player,
                  *m_services.keyOutput),
-      m_panels(*this, m_connection, m_stores) {
+      m_panels(*this, m_connection, m_stores),
+      m_startWithDesktop(platform::Autostart::forThisProgram()) {
     // Accepted only while the system hook is held; without it the program runs without
     // software key handling.
     KeyboardHook::addListener(this);
@@ -98,6 +99,13 @@ void CMainDlg::onMenuCommand(int id) {
             break;
         case kMenuExit:
             postMessage(kg::ui::kMsgClose);
+            break;
+        case kMenuStartWithDesktop:
+            // The message box translates both texts.
+            if (!m_startWithDesktop.toggle()) {
+                showMessage(L"KeyGlow could not change whether it starts with the desktop.",
+                            L"Warning");
+            }
             break;
         default:
             break;
@@ -186,6 +194,7 @@ void CMainDlg::showMoreMenu() {
     if (!menu.load(QStringLiteral("smenuex:menu_more"))) {
         return;
     }
+    m_startWithDesktop.showIn(menu, kMenuStartWithDesktop);
     m_lastMenuPosition = QPoint(topLeft.x(), bottomRight.y());
     menu.track(m_lastMenuPosition, this, 0, 100);
 }

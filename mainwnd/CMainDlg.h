@@ -15,6 +15,7 @@
 #include "macro/MacroPlayer.h"
 #include "mainwnd/KeyAssignment.h"
 #include "mainwnd/LightingPanels.h"
+#include "mainwnd/StartWithDesktop.h"
 #include "platform/DeviceNotifier.h"
 #include "platform/HidBackend.h"
 #include "platform/KeyInput.h"
@@ -50,6 +51,7 @@ class CMainDlg final : public kg::ui::HostWnd,
 public:
     static constexpr int kMenuFirmware = 1;
     static constexpr int kMenuExit = 6;
+    static constexpr int kMenuStartWithDesktop = 7;
     static constexpr int kIdBtnMore = 65537;
 
     CMainDlg(MainDlgServices services, kg::ProgramStores stores);
@@ -124,4 +126,5 @@ private:
     std::unique_ptr<kg::EventPump> m_notifierPump;
     bool m_workerStopped = false;
     QPoint m_lastMenuPosition;
+    kg::StartWithDesktop m_startWithDesktop;
 };

@@ -35,6 +35,7 @@ void readItems(const pugi::xml_node& parent, const char* itemTag, std::vector<Me
             item.text = tk ? tk->resolveString(t.trimmed()) : t.trimmed();
             item.icon = QString::fromUtf8(c.attribute("icon").value());
             item.enabled = !c.attribute("disable").as_bool(false);
+            item.checkable = !c.attribute("check").empty();
             item.checked = c.attribute("check").as_bool(false);
             readItems(c, itemTag, item.children);
         } else {
@@ -73,9 +74,9 @@ void fill(QMenu* menu, const std::vector<MenuItem>& items, bool extended,
         }
         QAction* a = menu->addAction(text);
         a->setEnabled(i.enabled);
-        if (i.checked) {
+        if (i.checkable || i.checked) {
             a->setCheckable(true);
-            a->setChecked(true);
+            a->setChecked(i.checked);
         }
         if (extended && tk && !i.icon.isEmpty()) {
             if (const Skin* s = tk->skin(i.icon); s && !s->image.isNull()) {
@@ -149,6 +150,27 @@ const MenuItem* Menu::findItem(int id) const {
 
 const MenuItem* Menu::findItem(const QString& itemName) const {
     return findIn(m_items, [&itemName](const MenuItem& i) { return i.name == itemName; });
+}
+
+bool Menu::setChecked(int id, bool checked) {
+    std::function<MenuItem*(std::vector<MenuItem>&)> find = [&](std::vector<MenuItem>& items) {
+        for (MenuItem& i : items) {
+            if (!i.separator && i.id == id) {
+                return &i;
+            }
+            if (MenuItem* c = find(i.children)) {
+                return c;
+            }
+        }
+        return static_cast<MenuItem*>(nullptr);
+    };
+    MenuItem* item = find(m_items);
+    if (item == nullptr) {
+        return false;
+    }
+    item->checkable = true;
+    item->checked = checked;
+    return true;
 }
 
 int Menu::track(const QPoint& screenPos, HostWnd* owner, unsigned flags, int scale) {

@@ -21,6 +21,7 @@ struct MenuItem {
     QString icon;  // skin name (extended menus)
     bool separator = false;
     bool enabled = true;
+    bool checkable = false;  // has a "check" attribute: shown with a check box, ticked or not
     bool checked = false;
     std::vector<MenuItem> children;
 };
@@ -57,6 +58,8 @@ public:
     // The item with this id (depth first); null when none.
     const MenuItem* findItem(int id) const;
     const MenuItem* findItem(const QString& name) const;
+    // Ticks or clears the item with this id before the menu is tracked; false when none.
+    bool setChecked(int id, bool checked);
 
 private:
     std::vector<MenuItem> m_items;

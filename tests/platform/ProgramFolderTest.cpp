@@ -5,8 +5,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
+
+#ifndef _WIN32
+#include "tests/support/ScopedEnv.h"
+#endif
 
 namespace {
 
@@ -34,33 +37,7 @@ TEST(ProgramFolder, WritableConfigFolderIsTheProgramFolderWhenThatIsWritable) {
 
 #ifndef _WIN32
 
-// Sets or clears an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
-        if (value) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        if (m_old) {
-            ::setenv(m_name, m_old->c_str(), 1);
-        } else {
-            ::unsetenv(m_name);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
+using kgtest::ScopedEnv;
 
 class ConfigFolderFallback : public testing::Test {
 protected:

@@ -118,3 +118,19 @@ TEST(Loop, DestroyingTheMainWindowEndsTheLoopWithZero) {
     second.destroyWindow();
     EXPECT_EQ(tk->run(), 0);
 }
+
+TEST(Menus, ACheckItemShowsTheStateTheProgramGivesIt) {
+    auto tk = makeShippedToolkit();
+    MenuEx more;
+    ASSERT_TRUE(more.load(QStringLiteral("smenuex:menu_more")));
+    const MenuItem* item = more.findItem(7);
+    ASSERT_NE(item, nullptr) << "Start with the desktop";
+    EXPECT_TRUE(item->checkable);
+    EXPECT_FALSE(item->checked);
+    EXPECT_FALSE(more.findItem(1)->checkable);
+    ASSERT_TRUE(more.setChecked(7, true));
+    EXPECT_TRUE(more.findItem(7)->checked);
+    ASSERT_TRUE(more.setChecked(7, false));
+    EXPECT_FALSE(more.findItem(7)->checked);
+    EXPECT_FALSE(more.setChecked(99, true));
+}
