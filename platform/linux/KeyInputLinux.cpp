@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -70,6 +71,19 @@ std::vector<std::string> splitArguments(const std::string& text) {
         out.push_back(word);
     }
     return out;
+}
+
+// "~" and "~/..." name the user's home folder, as in a shell; the shipped configuration opens
+// the home folder in the desktop's file manager that way.
+std::string expandHome(const std::string& file) {
+    if (file != "~" && file.rfind("~/", 0) != 0) {
+        return file;
+    }
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] != '/') {
+        return file;
+    }
+    return std::string(home) + file.substr(1);
 }
 
 // Starts a program that outlives us and that we never wait for: a double fork, so the
@@ -567,7 +581,7 @@ public:
         if (path.empty()) {
             return;
         }
-        const std::string file = utf8(path);
+        const std::string file = expandHome(utf8(path));
         struct stat st {};
         const bool isProgram = file.find('/') == std::string::npos ||
                                (stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&

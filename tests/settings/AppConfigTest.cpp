@@ -197,6 +197,33 @@ TEST(AppConfig, ShippedConfigurationsNameTheKeyboard) {
     }
 }
 
+// Each system's configuration starts the programs that system has: Windows programs by their
+// file names, Linux ones through the desktop (never a Windows file name).
+TEST(AppConfig, ShippedProgramEntriesFitTheirSystem) {
+    struct Shipped {
+        const char* file;
+        bool windows;
+    };
+    for (const Shipped& shipped :
+         {Shipped{"config.xml", true}, Shipped{"config-linux.xml", false}}) {
+        AppConfig config;
+        ASSERT_TRUE(config.loadFile(
+            (std::filesystem::path(KEYGLOW_SOURCE_DIR) / "app" / shipped.file).wstring()));
+        std::vector<std::wstring> programs;
+        for (const MediaKeyEntry& e : config.mediaKeys) {
+            if (e.code >= 10000) {
+                programs.push_back(e.path);
+            }
+        }
+        ASSERT_EQ(programs.size(), 4u) << shipped.file;
+        for (const std::wstring& path : programs) {
+            ASSERT_FALSE(path.empty()) << shipped.file;
+            const bool exe = path.size() > 4 && path.substr(path.size() - 4) == L".exe";
+            EXPECT_EQ(exe, shipped.windows) << shipped.file;
+        }
+    }
+}
+
 class ConfigBadInput : public testing::TestWithParam<kgtest::BadInput> {};
 
 TEST_P(ConfigBadInput, NeverCrashesAndFailsCleanly) {

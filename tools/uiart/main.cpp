@@ -1,5 +1,7 @@
 // uiart <out-dir>: draws the resource images into <out-dir>/image and writes the key
 // layout of the keyboard picture to <out-dir>/keyboard.xml.
+// uiart --hicolor <out-dir>: draws the program icon for the desktop's icon theme into
+// <out-dir>/<N>x<N>/apps/keyglow.png, one file per size the theme looks up.
 
 #include "tools/uiart/Art.h"
 #include "tools/uiart/KeyboardArt.h"
@@ -73,6 +75,20 @@ QByteArray icoBytes(const QList<int>& sizes) {
     return ico;
 }
 
+// The hicolor theme's usual fixed sizes; a desktop scales the nearest one for anything else.
+int writeThemeIcons(const QDir& out) {
+    int failures = 0;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString folder = QStringLiteral("%1x%1/apps").arg(size);
+        const QString file = out.filePath(folder + QStringLiteral("/keyglow.png"));
+        if (!out.mkpath(folder) || !writeFile(file, pngBytes(kg::uiart::logoImage(size)))) {
+            std::fprintf(stderr, "uiart: cannot write %s\n", qPrintable(file));
+            ++failures;
+        }
+    }
+    return failures == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -85,8 +101,11 @@ int main(int argc, char** argv) {
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir.path()));
     }
     QGuiApplication app(argc, argv);
+    if (argc == 3 && QByteArray(argv[1]) == "--hicolor") {
+        return writeThemeIcons(QDir(QString::fromLocal8Bit(argv[2])));
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: uiart <out-dir>\n");
+        std::fprintf(stderr, "usage: uiart <out-dir> | uiart --hicolor <out-dir>\n");
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
