@@ -55,14 +55,16 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_CONTACT "KeyGlow Developers <dev@keyglow.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "lighting, key re-assignment and macros for a USB RGB keyboard")
+# Debian wants the lines of the long description within 80 columns.
 set(CPACK_PACKAGE_DESCRIPTION
-  "KeyGlow sets the backlight and side-light effects of a USB RGB keyboard (258a:0049)
-through its HID reports, re-assigns keys in software (to another key, a media key, a
-program, a key combination or a recorded macro), records and plays macros and lives in
-the notification area.
+  "KeyGlow sets the backlight and side-light effects of a USB RGB keyboard
+(258a:0049) through its HID reports, re-assigns keys in software (to another
+key, a media key, a program, a key combination or a recorded macro), records
+and plays macros and lives in the notification area.
 
-The package gives the user at the seat access to the keyboard, to the keyboards' event
-devices and to uinput, which key re-assignment needs, and loads uinput at boot.")
+The package gives the user at the seat access to the keyboard, to the
+keyboards' event devices and to uinput, which key re-assignment needs, and
+loads uinput at boot.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
