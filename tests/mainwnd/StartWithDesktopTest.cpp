@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/support/StartupHarness.h"
 #include "tests/support/ScopedEnv.h"
+#include "tests/support/StartupHarness.h"
 #include "tests/support/TestFiles.h"
 #include "ui/Menu.h"
 #include "ui/Toolkit.h"
