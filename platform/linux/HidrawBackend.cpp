@@ -2,13 +2,13 @@
 
 #include <fcntl.h>
 #include <linux/hidraw.h>
-#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +16,7 @@
 #include <iterator>
 #include <optional>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 #include "platform/HidReportDescriptor.h"
@@ -325,9 +326,13 @@ bool HidrawBackend::getCaps(HidHandle handle, HidCaps& out) {
     return true;
 }
 
-// hidraw starts and finishes an output report inside write(); the time limit bounds the wait
-// for the node to take it. A write the kernel has accepted cannot be cancelled, but it has also
-// ended by the time write() returns, so nothing is left in flight.
+// hidraw reports a node always writable, and its write() itself waits for the USB transfer,
+// which the kernel gives up only after its own USB time-out (5 s): a keyboard that stops taking
+// reports would hold the caller, the UI thread, that long. So the transfer runs on a thread of
+// its own on a copy of the report and a duplicate of the descriptor, and the caller waits for it
+// at most timeout_ms. A transfer that outlives the limit cannot be cancelled: it runs on until
+// the kernel ends it, and the next write waits for it (within its own limit) before it starts,
+// so no more than one transfer is ever outstanding.
 WriteResult HidrawBackend::write(HidHandle handle, const std::uint8_t* data, std::uint32_t length,
                                  std::uint32_t timeout_ms) {
     WriteResult result;
@@ -336,31 +341,62 @@ WriteResult HidrawBackend::write(HidHandle handle, const std::uint8_t* data, std
         result.errorCode = EBADF;
         return result;
     }
-    pollfd ready{opened.fd, POLLOUT, 0};
-    int polled;
-    do {
-        polled =
-            ::poll(&ready, 1, static_cast<int>(std::min<std::uint32_t>(timeout_ms, 0x7FFFFFFF)));
-    } while (polled < 0 && errno == EINTR);
-    if (polled == 0) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    std::shared_ptr<PendingWrite> previous;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        previous = m_lastWrite;
+    }
+    if (previous && !previous->waitUntil(deadline)) {
         result.outcome = WriteOutcome::TimedOut;
         return result;
     }
-    if (polled < 0 || (ready.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
-        result.errorCode = polled < 0 ? static_cast<std::uint32_t>(errno) : EIO;
-        return result;
-    }
-    ssize_t written;
-    do {
-        written = ::write(opened.fd, data, length);
-    } while (written < 0 && errno == EINTR);
-    if (written < 0) {
+    const int fd = ::fcntl(opened.fd, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) {
         result.errorCode = static_cast<std::uint32_t>(errno);
         return result;
     }
+    auto pending = std::make_shared<PendingWrite>();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_lastWrite = pending;
+    }
+    std::vector<std::uint8_t> report(data, data + length);
+    std::thread([pending, fd, report = std::move(report)] {
+        ssize_t written;
+        do {
+            written = ::write(fd, report.data(), report.size());
+        } while (written < 0 && errno == EINTR);
+        const int error = written < 0 ? errno : 0;
+        ::close(fd);
+        pending->finish(written, error);
+    }).detach();
+    if (!pending->waitUntil(deadline)) {
+        result.outcome = WriteOutcome::TimedOut;
+        return result;
+    }
+    if (pending->written < 0) {
+        result.errorCode = static_cast<std::uint32_t>(pending->error);
+        return result;
+    }
     result.outcome = WriteOutcome::CompletedAtOnce;
-    result.bytesWritten = static_cast<std::uint32_t>(written);
+    result.bytesWritten = static_cast<std::uint32_t>(pending->written);
     return result;
+}
+
+bool HidrawBackend::PendingWrite::waitUntil(std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock<std::mutex> lock(mutex);
+    return ended.wait_until(lock, deadline, [this] { return done; });
+}
+
+void HidrawBackend::PendingWrite::finish(ssize_t result, int errorCode) {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        written = result;
+        error = errorCode;
+        done = true;
+    }
+    ended.notify_all();
 }
 
 bool HidrawBackend::getFeature(HidHandle handle, std::uint8_t* buffer, std::uint32_t length) {

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <chrono>
+#include <condition_variable>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -27,6 +32,9 @@ public:
     bool close(HidHandle handle) override;
     bool getAttributes(HidHandle handle, HidAttributes& out) override;
     bool getCaps(HidHandle handle, HidCaps& out) override;
+    // Waits at most timeout_ms. Unlike the interface's promise, a transfer that outlives the
+    // limit is not cancelled (hidraw has no way to): it ends by the kernel's USB time-out, and
+    // until then the next write waits for it, within its own limit.
     WriteResult write(HidHandle handle, const std::uint8_t* data, std::uint32_t length,
                       std::uint32_t timeout_ms) override;
     bool getFeature(HidHandle handle, std::uint8_t* buffer, std::uint32_t length) override;
@@ -43,6 +51,18 @@ private:
         std::size_t collectionIndex = 0;
     };
 
+    // One output report on its way, shared with the thread that moves it.
+    struct PendingWrite {
+        std::mutex mutex;
+        std::condition_variable ended;
+        bool done = false;
+        ssize_t written = -1;
+        int error = 0;
+
+        bool waitUntil(std::chrono::steady_clock::time_point deadline);
+        void finish(ssize_t result, int errorCode);
+    };
+
     bool lookup(HidHandle handle, Opened& out);
 
     std::string m_sysfsRoot;
@@ -50,6 +70,7 @@ private:
     std::mutex m_mutex;
     std::map<HidHandle, Opened> m_opened;
     HidHandle m_nextHandle = 0x10;
+    std::shared_ptr<PendingWrite> m_lastWrite;  // the latest transfer, ended or not
 };
 
 }  // namespace platform

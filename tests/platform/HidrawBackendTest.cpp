@@ -1,13 +1,17 @@
 #include "platform/linux/HidrawBackend.h"
 #include "tests/support/TestFiles.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -182,6 +186,54 @@ TEST(HidrawBackendTest, HandleWithoutAccessRightsMovesNoReports) {
     EXPECT_EQ(backend.write(handle, report, 8, 10).outcome, platform::WriteOutcome::Failed);
     EXPECT_FALSE(backend.setFeature(handle, report, 8));
     EXPECT_TRUE(backend.close(handle));
+}
+
+// A FIFO whose buffer is full stands in for a keyboard that stops taking reports: the write()
+// inside blocks as hidraw's does while the USB transfer waits.
+TEST(HidrawBackendTest, WriteToADeviceThatTakesNothingReturnsAtTheLimit) {
+    TempFolder dev;
+    const std::string node = (dev.path() / "hidraw1").string();
+    ASSERT_EQ(::mkfifo(node.c_str(), 0600), 0);
+    const int other = ::open(node.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(other, 0);
+    const std::vector<std::uint8_t> filler(4096, 0xEE);
+    while (::write(other, filler.data(), filler.size()) > 0) {
+    }
+    HidrawBackend backend(kFixture, dev.path().string());
+    const HidHandle handle =
+        backend.open(kVendor, platform::kGenericRead | platform::kGenericWrite, 3, true);
+    ASSERT_NE(handle, kInvalidHidHandle);
+
+    const std::uint8_t report[8] = {0x07, 0xF0, 0xAA, 0, 0, 0, 0, 0};
+    EXPECT_EQ(backend.write(handle, report, 8, 50).outcome, platform::WriteOutcome::TimedOut);
+    // The first transfer is still outstanding, so the next one does not start either.
+    EXPECT_EQ(backend.write(handle, report, 8, 50).outcome, platform::WriteOutcome::TimedOut);
+    // The handle may go while the transfer runs on its own descriptor.
+    EXPECT_TRUE(backend.close(handle));
+
+    // The device takes reports again: the outstanding one arrives, once.
+    std::vector<std::uint8_t> drained;
+    std::uint8_t buffer[4096];
+    for (int i = 0; i < 200 && drained.size() < 8; ++i) {
+        const ssize_t got = ::read(other, buffer, sizeof buffer);
+        if (got > 0) {
+            for (ssize_t b = 0; b < got; ++b) {
+                if (buffer[b] != 0xEE) {
+                    drained.push_back(buffer[b]);
+                }
+            }
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    EXPECT_EQ(drained, std::vector<std::uint8_t>(std::begin(report), std::end(report)));
+    const HidHandle again =
+        backend.open(kVendor, platform::kGenericRead | platform::kGenericWrite, 3, true);
+    const platform::WriteResult result = backend.write(again, report, 8, 3000);
+    EXPECT_EQ(result.outcome, platform::WriteOutcome::CompletedAtOnce);
+    EXPECT_EQ(result.bytesWritten, 8u);
+    EXPECT_TRUE(backend.close(again));
+    ::close(other);
 }
 
 }  // namespace
