@@ -71,6 +71,10 @@ public:
     // offers them to the hook procedure. Both on the UI thread.
     virtual int pollFd() const noexcept { return -1; }
     virtual void dispatch() noexcept {}
+
+    // Why capture is off (installHook failed, or capture stopped later), in words for the
+    // user; empty while it runs or before it was asked to start.
+    virtual std::string captureOffReason() const { return {}; }
 };
 
 class KeyOutput {

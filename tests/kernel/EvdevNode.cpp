@@ -52,6 +52,20 @@ unsigned EvdevNode::lights() const {
     return bits[0] | (static_cast<unsigned>(bits[1]) << 8);
 }
 
+std::vector<std::uint16_t> EvdevNode::keysDown() const {
+    unsigned char bits[KEY_MAX / 8 + 1] = {};
+    std::vector<std::uint16_t> down;
+    if (::ioctl(m_fd, EVIOCGKEY(sizeof bits), bits) < 0) {
+        return down;
+    }
+    for (unsigned code = 0; code <= KEY_MAX; ++code) {
+        if ((bits[code / 8] & (1u << (code % 8))) != 0) {
+            down.push_back(static_cast<std::uint16_t>(code));
+        }
+    }
+    return down;
+}
+
 bool EvdevNode::grabbedByOther() {
     if (::ioctl(m_fd, EVIOCGRAB, 1) < 0) {
         return errno == EBUSY;

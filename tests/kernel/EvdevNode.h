@@ -30,6 +30,8 @@ public:
     std::vector<KeyStroke> readKeys(std::size_t count, int timeout_ms);
     // The lock lights the node reports (EVIOCGLED), bit n for LED n.
     unsigned lights() const;
+    // The keys the node reports held down now (EVIOCGKEY).
+    std::vector<std::uint16_t> keysDown() const;
     // Whether some reader holds an exclusive grab: our own grab attempt fails then.
     bool grabbedByOther();
     void drain();

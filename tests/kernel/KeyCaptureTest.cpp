@@ -258,4 +258,38 @@ TEST_F(KeyCapture, KeyboardPluggedInWhileRunningIsGrabbed) {
     EXPECT_EQ(pumpAndRead(*m_virtual, 2), (std::vector<KeyStroke>{{KEY_C, 1}, {KEY_C, 0}}));
 }
 
+// A UI thread that hangs must not take the keyboard away: past the deadline keys go out
+// unchanged, and once the UI thread answers again it is asked again.
+TEST_F(KeyCapture, AStalledUiThreadIsPassedByAndAskedAgainWhenItIsBack) {
+    KeyRecord record;
+    record.code = 0x41;  // A
+    record.type = 1;
+    record.steps.push_back(MacroStep{0x43, 0, 0, L"C"});
+    RecordStore::instance().setRecord(record);
+
+    ASSERT_TRUE(m_gadget->tapKey(kUsageA));
+    EXPECT_EQ(pumpAndRead(*m_virtual, 2), (std::vector<KeyStroke>{{KEY_C, 1}, {KEY_C, 0}}));
+
+    // The UI thread stalls: nobody dispatches.
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(m_gadget->tapKey(kUsageA));
+    EXPECT_EQ(m_virtual->readKeys(2, 3000), (std::vector<KeyStroke>{{KEY_A, 1}, {KEY_A, 0}}))
+        << "a stalled UI thread held the key back";
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - start)
+                            .count();
+    std::printf("stalled UI thread: the key went out unchanged after %lld ms\n",
+                static_cast<long long>(waited));
+    ASSERT_TRUE(m_gadget->tapKey(kUsageB));
+    EXPECT_EQ(m_virtual->readKeys(2, 1000), (std::vector<KeyStroke>{{KEY_B, 1}, {KEY_B, 0}}))
+        << "keys are not passed at once while the UI thread is behind";
+
+    // Back: the missed events are dropped (they went out), and the next key is re-assigned.
+    pumpFor(50);
+    ASSERT_TRUE(m_gadget->tapKey(kUsageA));
+    EXPECT_EQ(pumpAndRead(*m_virtual, 2), (std::vector<KeyStroke>{{KEY_C, 1}, {KEY_C, 0}}));
+    EXPECT_EQ(g_seen.size(), 4u) << "the hook saw events that had gone out already";
+    EXPECT_TRUE(m_virtual->keysDown().empty());
+}
+
 }  // namespace
