@@ -11,16 +11,17 @@
 #include <string>
 #include <vector>
 
-#include "app/EffectStore.h"
-#include "app/SideLightStore.h"
 #include "lighting/ConnectionHost.h"
 #include "lighting/DeviceConnection.h"
 #include "lighting/LightingReports.h"
-#include "lighting/ManualClock.h"
 #include "platform/DeviceNotifier.h"
+#include "settings/EffectStore.h"
+#include "settings/SideLightStore.h"
 #include "tests/kernel/KernelGuest.h"
 #include "tests/kernel/SharedGadget.h"
 #include "tests/kernel/UhidDevice.h"
+#include "tests/support/ManualClock.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -96,15 +97,13 @@ private:
 class GadgetConnection : public testing::Test {
 protected:
     void SetUp() override {
-        m_dir = std::filesystem::path(testing::TempDir()) / "kg_kernel_connection";
-        std::filesystem::remove_all(m_dir);
-        std::filesystem::create_directories(m_dir);
-        SideLightStore::instance().load((m_dir / "sidemodel.xml").wstring());
-        EffectStore::instance().load((m_dir / "ledeffect.xml").wstring());
+        m_sides.load((m_dir.path() / "sidemodel.xml").wstring());
+        m_effects.load((m_dir.path() / "ledeffect.xml").wstring());
     }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
 
-    std::filesystem::path m_dir;
+    kgtest::TempFolder m_dir;
+    EffectStore m_effects;
+    SideLightStore m_sides;
     kg::ManualClock m_clock;
     RecordingHost m_host;
 };
@@ -115,7 +114,8 @@ Bytes bytes(const kg::Report& report) {
 
 TEST_F(GadgetConnection, ReportsArriveAtTheDeviceWithTheirBytes) {
     KG_REQUIRE_GADGET(gadget);
-    kg::DeviceConnection connection(platform::systemHidBackend(), m_host, kShipped, m_clock);
+    kg::DeviceConnection connection(platform::systemHidBackend(), m_host, m_effects, m_sides,
+                                    kShipped, m_clock);
     ASSERT_TRUE(connection.StartConnection());
     EXPECT_FALSE(m_host.called(L"close"));
     // The firmware request goes out at start; bookworm's gadget answers its GET_FEATURE with
@@ -126,11 +126,10 @@ TEST_F(GadgetConnection, ReportsArriveAtTheDeviceWithTheirBytes) {
     EXPECT_EQ(gadget.readVendorReport(kReportWait_ms), (Bytes{0x07, 0xF7, 0x06, 0, 0, 0, 0, 0}));
     connection.commands().SendSideLightCommand(3);
     EXPECT_EQ(gadget.readVendorReport(kReportWait_ms),
-              bytes(kg::SideLightReport(
-                  static_cast<std::uint8_t>(SideLightStore::instance().record(3)->level()), 3)));
+              bytes(kg::SideLightReport(static_cast<std::uint8_t>(m_sides.record(3)->level()), 3)));
 
     // The worker's start-up report, two (clock) seconds after the start.
-    *EffectStore::instance().record(0) = EffectRecord{3, 2, 1, 3};
+    *m_effects.record(0) = EffectRecord{3, 2, 1, 3};
     connection.commands().publishStartupRecord();
     ASSERT_TRUE(m_clock.waitForSleepers(1, std::chrono::seconds(5)));
     m_clock.advance(kg::DeviceConnection::kStartupEffectDelay_ms);
@@ -148,7 +147,8 @@ TEST_F(GadgetConnection, ReportsArriveAtTheDeviceWithTheirBytes) {
 
 TEST_F(GadgetConnection, FactoryResetRestartIsFollowedThroughRemovalAndArrival) {
     KG_REQUIRE_GADGET(gadget);
-    kg::DeviceConnection connection(platform::systemHidBackend(), m_host, kShipped, m_clock);
+    kg::DeviceConnection connection(platform::systemHidBackend(), m_host, m_effects, m_sides,
+                                    kShipped, m_clock);
     ASSERT_TRUE(connection.StartConnection());
     NotifierPump pump(connection);
     ASSERT_TRUE(pump.started());
@@ -187,7 +187,7 @@ TEST_F(GadgetConnection, FirmwareVersionIsReadFromTheDevicesAnswer) {
     std::string error;
     ASSERT_TRUE(device.create(descriptor, 0x1A2C, 0x0002, 0x0101, error)) << error;
     device.setFeatureAnswer({0x07, 0x01, 0x02, 0, 0, 0, 0, 0});
-    kg::DeviceConnection connection(platform::systemHidBackend(), m_host,
+    kg::DeviceConnection connection(platform::systemHidBackend(), m_host, m_effects, m_sides,
                                     kg::UsbIdentity{0x1A2C, 0x0002, -1, -1}, m_clock);
     ASSERT_TRUE(connection.StartConnection());
     EXPECT_EQ(connection.firmwareVersion(), 0x0102);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "device/HidDeviceInfo.h"
-#include "mainwnd/AppConfig.h"
+#include "settings/AppConfig.h"
 #include "tests/kernel/KernelGuest.h"
 #include "tests/kernel/SharedGadget.h"
 

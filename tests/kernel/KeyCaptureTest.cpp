@@ -17,14 +17,14 @@
 #include <thread>
 #include <vector>
 
-#include "lighting/SimpleThread.h"
 #include "macro/KeyRemapper.h"
 #include "macro/KeyboardHook.h"
 #include "macro/MacroPlayer.h"
-#include "macro/MacroStore.h"
-#include "macro/RecordStore.h"
-#include "mainwnd/AppConfig.h"
 #include "platform/KeyInput.h"
+#include "runtime/SimpleThread.h"
+#include "settings/AppConfig.h"
+#include "settings/MacroStore.h"
+#include "settings/RecordStore.h"
 #include "tests/kernel/EvdevNode.h"
 #include "tests/kernel/KernelGuest.h"
 #include "tests/kernel/SharedGadget.h"
@@ -139,7 +139,7 @@ protected:
         KG_REQUIRE_GADGET(gadget);
         m_gadget = &gadget;
         g_seen.clear();
-        RecordStore::instance().clearRecords();
+        m_records.clearRecords();
         ASSERT_TRUE(KeyboardHook::install(1, nullptr, 0));
         ASSERT_TRUE(KeyboardHook::addListener(&m_noting));
         ASSERT_TRUE(KeyboardHook::addListener(&m_remapper));
@@ -161,9 +161,10 @@ protected:
     AppConfig m_config;
     SimpleThread m_worker;
     MacroPlayer m_player{m_worker, platform::systemKeyOutput()};
-    KeyRemapper m_remapper{
-        m_host,   RecordStore::instance(),    MacroStore::instance().config(), m_config,
-        m_player, platform::systemKeyOutput()};
+    RecordStore m_records;
+    MacroStore m_macros;
+    KeyRemapper m_remapper{m_host,   m_records, m_macros.config(),
+                           m_config, m_player,  platform::systemKeyOutput()};
     std::unique_ptr<kgtest::EvdevNode> m_virtual;
 };
 
@@ -188,7 +189,7 @@ TEST_F(KeyCapture, ReassignedKeyComesOutAsItsTarget) {
     record.code = 0x41;  // A
     record.type = 1;
     record.steps.push_back(MacroStep{0x43, 0, 0, L"C"});
-    RecordStore::instance().setRecord(record);
+    m_records.setRecord(record);
 
     ASSERT_TRUE(m_gadget->tapKey(kUsageA));
     ASSERT_TRUE(m_gadget->tapKey(kUsageB));
@@ -265,7 +266,7 @@ TEST_F(KeyCapture, AStalledUiThreadIsPassedByAndAskedAgainWhenItIsBack) {
     record.code = 0x41;  // A
     record.type = 1;
     record.steps.push_back(MacroStep{0x43, 0, 0, L"C"});
-    RecordStore::instance().setRecord(record);
+    m_records.setRecord(record);
 
     ASSERT_TRUE(m_gadget->tapKey(kUsageA));
     EXPECT_EQ(pumpAndRead(*m_virtual, 2), (std::vector<KeyStroke>{{KEY_C, 1}, {KEY_C, 0}}));
