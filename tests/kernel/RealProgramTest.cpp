@@ -1,0 +1,150 @@
+// The program itself in the guest: `keyglow` (offscreen) against the gadget keyboard, with a
+// "record.xml" that re-assigns A to C. Seen from outside the program: the key comes out of its
+// virtual keyboard re-assigned, other keys pass, and its lighting reports reach the device.
+
+#include <fcntl.h>
+#include <linux/input.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/kernel/EvdevNode.h"
+#include "tests/kernel/KernelGuest.h"
+#include "tests/kernel/SharedGadget.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kgtest::Bytes;
+using kgtest::KeyStroke;
+
+std::vector<std::string> virtualKeyboardNodes() {
+    std::vector<std::string> nodes;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator("/sys/class/input", error)) {
+        const std::string node = entry.path().filename().string();
+        std::ifstream in(entry.path() / "device" / "name");
+        std::string name;
+        std::getline(in, name);
+        if (node.rfind("event", 0) == 0 && name == "KeyGlow virtual keyboard") {
+            nodes.push_back("/dev/input/" + node);
+        }
+    }
+    return nodes;
+}
+
+// Reads vendor reports until one starts with `prefix`, within `limit_ms`.
+std::optional<Bytes> reportStartingWith(kgtest::UsbGadget& gadget, const Bytes& prefix,
+                                        int limit_ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit_ms);
+    while (std::chrono::steady_clock::now() < end) {
+        std::optional<Bytes> report = gadget.readVendorReport(100);
+        if (report && report->size() >= prefix.size() &&
+            std::equal(prefix.begin(), prefix.end(), report->begin())) {
+            return report;
+        }
+    }
+    return std::nullopt;
+}
+
+bool logSays(const std::string& text) {
+    std::ifstream in("/tmp/keyglow.log");
+    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return log.find(text) != std::string::npos;
+}
+
+TEST(RealProgram, ReassignsAKeySystemWideAndSendsItsLighting) {
+    KG_REQUIRE_GADGET(gadget);
+    const fs::path folder = KEYGLOW_BIN_DIR;
+    ASSERT_TRUE(fs::exists(folder / "keyglow")) << "the guest image lacks the program";
+    {
+        std::ofstream record(folder / "record.xml", std::ios::binary | std::ios::trunc);
+        record << "<?xml version=\"1.0\"?>\n"
+                  "<record code=\"65\" type=\"1\" repeat=\"0\" name=\"A\" group=\"C\" mode=\"0\">\n"
+                  "\t<item code=\"67\" state=\"0\" delay=\"0\" name=\"\" />\n"
+                  "</record>\n";
+    }
+    const std::vector<std::string> before = virtualKeyboardNodes();
+    const auto started = std::chrono::steady_clock::now();
+    const pid_t program = ::fork();
+    if (program == 0) {
+        const int log = ::open("/tmp/keyglow.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(log, 1);
+        ::dup2(log, 2);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::setenv("KEYGLOW_STARTUP_TIMING", "1", 1);
+        const std::string exe = (folder / "keyglow").string();
+        ::execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(program, 0);
+
+    // Connected: the firmware version is asked at start (the start of a Qt program takes a
+    // while under software emulation).
+    EXPECT_TRUE(reportStartingWith(gadget, {0x07, 0xFC}, 120000)) << "no firmware request";
+    // Until the window is up the UI thread does not answer, and keys pass unchanged.
+    for (int i = 0; i < 600 && !logSays("first paint"); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_TRUE(logSays("first paint")) << "the window never painted";
+    std::string node;
+    for (int i = 0; i < 500 && node.empty(); ++i) {
+        for (const std::string& n : virtualKeyboardNodes()) {
+            if (std::find(before.begin(), before.end(), n) == before.end()) {
+                node = n;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_FALSE(node.empty()) << "the program made no virtual keyboard";
+    kgtest::EvdevNode out(node);
+    kgtest::EvdevNode own(gadget.keyboardEventNode());
+    EXPECT_TRUE(own.grabbedByOther());
+    out.drain();
+
+    ASSERT_TRUE(gadget.tapKey(0x04));  // A
+    ASSERT_TRUE(gadget.tapKey(0x05));  // B
+    EXPECT_EQ(out.readKeys(4, 3000),
+              (std::vector<KeyStroke>{{KEY_C, 1}, {KEY_C, 0}, {KEY_B, 1}, {KEY_B, 0}}));
+
+    // Two seconds after the start the worker sends effect record 0.
+    EXPECT_TRUE(reportStartingWith(gadget, {0x07, 0xF7, 0x00, 0x00}, 10000))
+        << "no start-up effect report";
+    const auto ran = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now() - started)
+                         .count();
+    std::printf("keyglow: connected, re-assigned and sent its start-up effect within %lld ms\n",
+                static_cast<long long>(ran));
+
+    ::kill(program, SIGTERM);
+    int status = 0;
+    for (int i = 0; i < 500 && ::waitpid(program, &status, WNOHANG) == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(WIFEXITED(status) || WIFSIGNALED(status)) << "the program did not end";
+    if (!WIFEXITED(status) && !WIFSIGNALED(status)) {
+        ::kill(program, SIGKILL);
+        ::waitpid(program, &status, 0);
+    }
+    EXPECT_FALSE(own.grabbedByOther()) << "the keyboard stayed grabbed after the program ended";
+    // Its own lines, without the trace of every device operation.
+    std::ifstream log("/tmp/keyglow.log");
+    for (std::string line; std::getline(log, line);) {
+        if (line.rfind("keyglow", 0) == 0) {
+            std::printf("  %s\n", line.c_str());
+        }
+    }
+    fs::remove(folder / "record.xml");
+}
+
+}  // namespace
