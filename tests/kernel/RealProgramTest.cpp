@@ -57,12 +57,6 @@ std::optional<Bytes> reportStartingWith(kgtest::UsbGadget& gadget, const Bytes& 
     return std::nullopt;
 }
 
-bool logSays(const std::string& text) {
-    std::ifstream in("/tmp/keyglow.log");
-    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return log.find(text) != std::string::npos;
-}
-
 TEST(RealProgram, ReassignsAKeySystemWideAndSendsItsLighting) {
     KG_REQUIRE_GADGET(gadget);
     const fs::path folder = KEYGLOW_BIN_DIR;
@@ -78,8 +72,11 @@ TEST(RealProgram, ReassignsAKeySystemWideAndSendsItsLighting) {
     const auto started = std::chrono::steady_clock::now();
     const pid_t program = ::fork();
     if (program == 0) {
+        // Its standard output on the console, a terminal, so that its lines are not held in a
+        // buffer when it hangs; its errors in the log the test reads.
         const int log = ::open("/tmp/keyglow.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(log, 1);
+        const int console = ::open("/dev/console", O_WRONLY);
+        ::dup2(console >= 0 ? console : log, 1);
         ::dup2(log, 2);
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         ::setenv("KEYGLOW_STARTUP_TIMING", "1", 1);
@@ -91,12 +88,19 @@ TEST(RealProgram, ReassignsAKeySystemWideAndSendsItsLighting) {
 
     // Connected: the firmware version is asked at start (the start of a Qt program takes a
     // while under software emulation).
-    EXPECT_TRUE(reportStartingWith(gadget, {0x07, 0xFC}, 120000)) << "no firmware request";
-    // Until the window is up the UI thread does not answer, and keys pass unchanged.
-    for (int i = 0; i < 600 && !logSays("first paint"); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const bool asked = reportStartingWith(gadget, {0x07, 0xFC}, 120000).has_value();
+    EXPECT_TRUE(asked) << "no firmware request";
+    if (!asked) {
+        // Where the program waits: each thread's kernel wait channel.
+        const std::string tasks = "/proc/" + std::to_string(program) + "/task";
+        std::error_code error;
+        for (const fs::directory_entry& task : fs::directory_iterator(tasks, error)) {
+            std::ifstream wchan(task.path() / "wchan");
+            std::string w;
+            std::getline(wchan, w);
+            std::printf("  thread %s waits in %s\n", task.path().filename().c_str(), w.c_str());
+        }
     }
-    EXPECT_TRUE(logSays("first paint")) << "the window never painted";
     std::string node;
     for (int i = 0; i < 500 && node.empty(); ++i) {
         for (const std::string& n : virtualKeyboardNodes()) {
@@ -112,10 +116,19 @@ TEST(RealProgram, ReassignsAKeySystemWideAndSendsItsLighting) {
     EXPECT_TRUE(own.grabbedByOther());
     out.drain();
 
-    ASSERT_TRUE(gadget.tapKey(0x04));  // A
+    // Until its window is up the UI thread does not answer, and keys pass unchanged; then A
+    // comes out as C.
+    std::vector<KeyStroke> keys;
+    for (int attempt = 0; attempt < 30; ++attempt) {
+        ASSERT_TRUE(gadget.tapKey(0x04));  // A
+        keys = out.readKeys(2, 2000);
+        if (!keys.empty() && keys[0].code == KEY_C) {
+            break;
+        }
+    }
+    EXPECT_EQ(keys, (std::vector<KeyStroke>{{KEY_C, 1}, {KEY_C, 0}}));
     ASSERT_TRUE(gadget.tapKey(0x05));  // B
-    EXPECT_EQ(out.readKeys(4, 3000),
-              (std::vector<KeyStroke>{{KEY_C, 1}, {KEY_C, 0}, {KEY_B, 1}, {KEY_B, 0}}));
+    EXPECT_EQ(out.readKeys(2, 3000), (std::vector<KeyStroke>{{KEY_B, 1}, {KEY_B, 0}}));
 
     // Two seconds after the start the worker sends effect record 0.
     EXPECT_TRUE(reportStartingWith(gadget, {0x07, 0xF7, 0x00, 0x00}, 10000))
@@ -140,7 +153,7 @@ TEST(RealProgram, ReassignsAKeySystemWideAndSendsItsLighting) {
     // Its own lines, without the trace of every device operation.
     std::ifstream log("/tmp/keyglow.log");
     for (std::string line; std::getline(log, line);) {
-        if (line.rfind("keyglow", 0) == 0) {
+        if (line.find("keyglow.ui: image") == std::string::npos) {
             std::printf("  %s\n", line.c_str());
         }
     }
