@@ -118,10 +118,8 @@ std::string nodeOfVirtualNamed(const std::string& name) {
             continue;
         }
         const fs::path device = fs::canonical(entry.path() / "device", error);
-        std::ifstream in(entry.path() / "device" / "name");
-        std::string text;
-        std::getline(in, text);
-        if (!error && text == name &&
+        const std::string text = kgtest::readSysfs((entry.path() / "device" / "name").string());
+        if (!error && text == name + "\n" &&
             device.string().find("/virtual/input/") != std::string::npos) {
             return "/dev/input/" + node;
         }

@@ -29,12 +29,31 @@ namespace {
 constexpr const char* kPrefix = "\\\\?\\hid#";
 constexpr const char* kClassSuffix = "#{4d1e55b2-f16f-11cf-88cb-001111000030}";
 
+// Plain read(): a sysfs file of a device that is being unplugged fails its read with ENODEV,
+// and libstdc++'s file streams throw on a failed read.
 std::optional<std::string> readText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         return std::nullopt;
     }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0) {
+            break;
+        }
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ::close(fd);
+            return std::nullopt;
+        }
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return text;
 }
 
 std::optional<unsigned long> readNumber(const fs::path& file, int base) {

@@ -84,13 +84,17 @@ std::string tryCapture(const std::string& udevControl = "/run/udev/control") {
 TEST(CaptureOff, WithoutUdevItSaysSo) {
     KG_REQUIRE_GADGET(gadget);
     ASSERT_EQ(tryCapture(), "on");
-    ASSERT_TRUE(kgtest::run("udevadm control --exit && sleep 0.2 && mv /run/udev /run/udev.away"));
+    // udevd and its workers must have ended before its folder goes away.
+    ASSERT_TRUE(
+        kgtest::run("udevadm control --exit; for i in $(seq 100); do "
+                    "pidof systemd-udevd >/dev/null || break; sleep 0.05; done; "
+                    "! pidof systemd-udevd >/dev/null && mv /run/udev /run/udev.away"));
     const std::string withoutAnything = tryCapture();
     // A control socket alone (left behind by an udevd that ended) is not enough either.
     ASSERT_TRUE(kgtest::run("mkdir -p /run/udev && touch /run/udev/control"));
     const std::string withoutDatabase = tryCapture();
     ASSERT_TRUE(
-        kgtest::run("rm -rf /run/udev && mv /run/udev.away /run/udev && "
+        kgtest::run("rm -rf /run/udev; mv /run/udev.away /run/udev; "
                     "/lib/systemd/systemd-udevd --daemon"));
     kgtest::settleUdev();
     EXPECT_NE(withoutAnything.find("udev is not running"), std::string::npos) << withoutAnything;

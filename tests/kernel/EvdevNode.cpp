@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
+#include "tests/kernel/KernelGuest.h"
 
 namespace kgtest {
 
@@ -88,9 +88,10 @@ std::string eventNodeNamed(const std::string& name) {
         if (node.rfind("event", 0) != 0) {
             continue;
         }
-        std::ifstream in(entry.path() / "device" / "name");
-        std::string text;
-        std::getline(in, text);
+        std::string text = readSysfs((entry.path() / "device" / "name").string());
+        if (!text.empty() && text.back() == '\n') {
+            text.pop_back();
+        }
         if (text == name) {
             return "/dev/input/" + node;
         }

@@ -1,5 +1,9 @@
 #include "tests/kernel/KernelGuest.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdlib>
 
 namespace kgtest {
@@ -15,6 +19,23 @@ bool run(const std::string& command) {
 
 void settleUdev() {
     run("udevadm settle --timeout=10");
+}
+
+std::string readSysfs(const std::string& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return {};
+    }
+    std::string text;
+    char buffer[4096];
+    ssize_t got;
+    while ((got = ::read(fd, buffer, sizeof buffer)) > 0 || (got < 0 && errno == EINTR)) {
+        if (got > 0) {
+            text.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    ::close(fd);
+    return got < 0 ? std::string() : text;
 }
 
 }  // namespace kgtest

@@ -17,6 +17,10 @@ bool run(const std::string& command);
 // Waits until udev has handled every event so far.
 void settleUdev();
 
+// The text of a sysfs file, empty when it cannot be read. A plain read(): the files of a device
+// being unplugged fail their reads (ENODEV), on which libstdc++'s file streams throw.
+std::string readSysfs(const std::string& file);
+
 }  // namespace kgtest
 
 #define KG_REQUIRE_GUEST()                                                  \

@@ -33,10 +33,8 @@ std::vector<std::string> virtualKeyboardNodes() {
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator("/sys/class/input", error)) {
         const std::string node = entry.path().filename().string();
-        std::ifstream in(entry.path() / "device" / "name");
-        std::string name;
-        std::getline(in, name);
-        if (node.rfind("event", 0) == 0 && name == "KeyGlow virtual keyboard") {
+        const std::string name = kgtest::readSysfs((entry.path() / "device" / "name").string());
+        if (node.rfind("event", 0) == 0 && name == "KeyGlow virtual keyboard\n") {
             nodes.push_back("/dev/input/" + node);
         }
     }

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "tests/kernel/KernelGuest.h"
+
 namespace kgtest {
 namespace fs = std::filesystem;
 
@@ -29,9 +31,7 @@ std::string nodeOfUhid(std::uint16_t vendor, std::uint16_t product) {
         if (error || device.string().find("/virtual/misc/uhid/") == std::string::npos) {
             continue;
         }
-        std::ifstream in(device / "uevent");
-        const std::string uevent((std::istreambuf_iterator<char>(in)),
-                                 std::istreambuf_iterator<char>());
+        const std::string uevent = readSysfs((device / "uevent").string());
         if (uevent.find(id) != std::string::npos) {
             return entry.path().filename().string();
         }

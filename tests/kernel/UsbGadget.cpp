@@ -48,8 +48,7 @@ bool writeBytes(const fs::path& file, const Bytes& bytes) {
 }
 
 std::string readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return readSysfs(file.string());
 }
 
 int minorOf(const fs::path& devFile) {

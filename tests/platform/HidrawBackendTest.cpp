@@ -236,4 +236,18 @@ TEST(HidrawBackendTest, WriteToADeviceThatTakesNothingReturnsAtTheLimit) {
     ::close(other);
 }
 
+// A device being unplugged fails the reads of its sysfs files (ENODEV); a folder in place of a
+// file fails its read the same way (EISDIR). The node is listed as unreadable, nothing throws.
+TEST(HidrawBackendTest, ASysfsFileThatFailsItsReadLeavesTheNodeUnreadable) {
+    TempFolder sys;
+    const std::filesystem::path device = sys.path() / "class" / "hidraw" / "hidraw0" / "device";
+    std::filesystem::create_directories(device / "uevent");
+    HidrawBackend backend(sys.path().string(), "/nonexistent");
+    std::vector<platform::HidInterfaceEntry> entries;
+    EXPECT_TRUE(backend.enumerateInterfaces(platform::kHidInterfaceClassGuid, entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].detail, platform::InterfaceDetail::Failed);
+    EXPECT_TRUE(backend.interfacePaths("hidraw0").empty());
+}
+
 }  // namespace
