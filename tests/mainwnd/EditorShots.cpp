@@ -2,6 +2,7 @@
 // of its four pages, in English and in Chinese, opened from the real main window against the
 // emulated keyboard.
 #include <QApplication>
+#include <QFileInfo>
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -20,7 +21,11 @@ bool shootLanguage(const QString& language, const QString& outDir) {
     kg::test::StartupHarness h(language);
     bool ok = true;
     h.run([&](kg::Startup&, CMainDlg& w) {
+        // The store is process-wide: each language starts from the defaults.
         MacroStore& store = MacroStore::instance();
+        const std::wstring storePath = store.path();
+        store = MacroStore();
+        store.load(storePath);
         MacroGroup copy{L"Copy text", {}};
         copy.addStep(0xA2, 0, 20, L"CtrlLeft");
         copy.addStep(0x43, 0, 15, L"C");
@@ -71,7 +76,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: kg_editor_shots <out-dir>\n");
         return 2;
     }
-    const QString out = QString::fromLocal8Bit(argv[1]);
+    // The start-up moves into the program folder; a relative folder means the one started in.
+    const QString out = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
     const bool en = shootLanguage(QStringLiteral("en"), out);
     const bool cn = shootLanguage(QStringLiteral("cn"), out);
     return en && cn ? 0 : 1;
