@@ -1,8 +1,12 @@
 #include "app/ProgramServices.h"
 
+#include <cstdlib>
+
 #include "macro/KeyboardHook.h"
+#include "mainwnd/EventPump.h"
 #include "platform/emulator/EmulatedKeyboard.h"
 #include "platform/emulator/EmulatorDeviceNotifier.h"
+#include "platform/emulator/KeyScript.h"
 #include "platform/emulator/KeyStream.h"
 
 namespace kg {
@@ -20,13 +24,32 @@ platform::emulator::KeyStream& emulatorKeyStream() {
 
 ProgramServices::ProgramServices(bool emulated) : m_emulated(emulated) {}
 
-ProgramServices::~ProgramServices() = default;
+ProgramServices::~ProgramServices() {
+    stopKeyScript();
+}
 
 void ProgramServices::selectKeyInput() const {
     // The emulated key stream delivers only what a test or a script offers it.
     if (m_emulated) {
         KeyboardHook::setKeyInput(&emulatorKeyStream());
+        const char* log = std::getenv("KEYGLOW_EMULATOR_LOG");
+        emulatorKeyStream().openLogFile(log != nullptr ? log : "");
     }
+}
+
+void ProgramServices::startKeyScript() {
+    const char* path = std::getenv("KEYGLOW_EMULATOR_KEYS");
+    if (!m_emulated || path == nullptr || *path == '\0' || m_keyScript) {
+        return;
+    }
+    m_keyScript = std::make_unique<platform::emulator::KeyScript>(emulatorKeyStream(), path);
+    m_keyScriptPump = std::make_unique<EventPump>(*m_keyScript);
+    m_keyScript->start();
+}
+
+void ProgramServices::stopKeyScript() {
+    m_keyScriptPump.reset();
+    m_keyScript.reset();
 }
 
 MainDlgServices ProgramServices::windowServices(std::wstring singleInstanceName) {

@@ -130,6 +130,7 @@ int Startup::run() {
             window.show();
         }
         applyDeveloperOptions(window, m_options);
+        m_services->startKeyScript();
         if (m_loopStarted) {
             QTimer::singleShot(0, &window, [this] { m_loopStarted(*this); });
         }
@@ -140,6 +141,7 @@ int Startup::run() {
     }
 
     // Shutdown: the window object, then the toolkit, then the single-instance claim.
+    m_services->stopKeyScript();
     startupTimer.reset();
     activation.reset();
     instance->setActivationCallback(nullptr);

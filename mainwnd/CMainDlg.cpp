@@ -7,6 +7,7 @@
 #include <pugixml.hpp>
 
 #include "mainwnd/EventPump.h"
+#include "mainwnd/MacroEditorSession.h"
 #include "platform/SingleInstance.h"
 #include "settings/AppConfig.h"
 #include "settings/MacroStore.h"
@@ -44,6 +45,7 @@ CMainDlg::CMainDlg(MainDlgServices services, kg::ProgramStores stores)
       m_remapper(*this, m_stores.records, m_stores.macros.config(), m_stores.config, m_player,
                  *m_services.keyOutput),
       m_panels(*this, m_connection, m_stores),
+      m_editorFactory(kg::macroEditorFactory(m_stores.config)),
       m_startWithDesktop(platform::Autostart::forThisProgram()) {
     // Accepted only while the system hook is held; without it the program runs without
     // software key handling.

@@ -1,5 +1,7 @@
 #include "mainwnd/KeyAssignment.h"
 
+#include <limits>
+
 #include "controls/CoordButtonImage.h"
 #include "settings/AppConfig.h"
 #include "settings/MacroStore.h"
@@ -60,7 +62,11 @@ std::optional<KeyRecord> buildKeyRecord(int id, const std::wstring& name, const 
             record.type = 3;
             record.group = entry.name;
             for (const ComboPart& part : entry.parts) {
-                record.steps.push_back(MacroStep{part.code, 1, part.delay + 1, {}});
+                // The release waits one millisecond longer than the press; a delay at the top
+                // of the range stays there instead of overflowing.
+                const int releaseDelay =
+                    part.delay == std::numeric_limits<int>::max() ? part.delay : part.delay + 1;
+                record.steps.push_back(MacroStep{part.code, 1, releaseDelay, {}});
             }
             for (const ComboPart& part : entry.parts) {
                 record.steps.push_back(MacroStep{part.code, 0, part.delay, {}});

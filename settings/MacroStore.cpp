@@ -170,3 +170,10 @@ bool MacroStore::renameGroup(int index, const std::wstring& name) {
     save();
     return true;
 }
+
+bool MacroStore::appendGroups(std::vector<MacroGroup> groups) {
+    for (MacroGroup& group : groups) {
+        m_groups.push_back(std::move(group));
+    }
+    return save();
+}

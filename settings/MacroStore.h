@@ -70,6 +70,8 @@ public:
     bool deleteGroup(int index);
     // Stores a new name and saves when the index is in the list and the name differs.
     bool renameGroup(int index, const std::wstring& name);
+    // Appends groups as they are (an import) and saves once; returns the save's result.
+    bool appendGroups(std::vector<MacroGroup> groups);
 
     const std::wstring& path() const { return m_path; }
 

@@ -143,7 +143,7 @@ void ListView::refresh() {
     }
     m_rows.clear();
     const int n = m_adapter ? m_adapter->count() : 0;
-    const int w = m_scroll->viewport()->width();
+    const int w = rowWidth(n);
     LayoutBuilder builder(m_origin + QStringLiteral(" (row template)"), m_source);
     const pugi::xml_node templ = m_template.child("template");
     for (int i = 0; i < n; ++i) {
@@ -196,12 +196,23 @@ void ListView::rowClicked(ListItem* r) {
 
 void ListView::layoutArea() {
     m_scroll->setGeometry(rowsArea());
-    const int w = m_scroll->viewport()->width();
+    const int w = rowWidth(rowCount());
     m_content->resize(w, rowCount() * m_itemHeight);
     for (ListItem* r : m_rows) {
         r->resize(w, m_itemHeight);
         arrangeRow(r);
     }
+}
+
+int ListView::rowWidth(int rows) const {
+    // From the view's own geometry: the scroll area's viewport keeps its old size until the
+    // view is shown, so rows built before that would be cut short.
+    const QRect area = rowsArea();
+    int w = area.width();
+    if (rows * m_itemHeight > area.height()) {
+        w -= m_scroll->verticalScrollBar()->sizeHint().width();
+    }
+    return std::max(0, w);
 }
 
 void ListView::resizeEvent(QResizeEvent* e) {

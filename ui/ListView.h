@@ -99,6 +99,8 @@ protected:
     virtual void arrangeRow(ListItem* row) { (void)row; }
     void resizeEvent(QResizeEvent* e) override;
     void layoutArea();
+    // The width of a row when the view holds `rows` rows.
+    int rowWidth(int rows) const;
 
     friend class ListItem;
     void rowClicked(ListItem* row);

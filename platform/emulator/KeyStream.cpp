@@ -24,6 +24,41 @@ std::string narrow(const std::wstring& w) {
 
 }  // namespace
 
+KeyStream::~KeyStream() {
+    if (m_logFile != nullptr) {
+        std::fclose(m_logFile);
+    }
+}
+
+bool KeyStream::openLogFile(const std::string& path) {
+    std::lock_guard lock(m_mutex);
+    if (m_logFile != nullptr) {
+        std::fclose(m_logFile);
+        m_logFile = nullptr;
+    }
+    if (path.empty()) {
+        return true;
+    }
+    // Appended, as the emulated keyboard appends its report lines to the same file; binary, so
+    // that every system ends the lines with "\n".
+    m_logFile = std::fopen(path.c_str(), "ab");
+    return m_logFile != nullptr;
+}
+
+void KeyStream::noteInLogFile(const std::string& line) {
+    std::lock_guard lock(m_mutex);
+    writeLogFile(line);
+}
+
+void KeyStream::writeLogFile(const std::string& line) {
+    if (m_logFile == nullptr) {
+        return;
+    }
+    std::fputs(line.c_str(), m_logFile);
+    std::fputc('\n', m_logFile);
+    std::fflush(m_logFile);
+}
+
 void KeyStream::setCaptureAvailable(bool available) {
     std::lock_guard lock(m_mutex);
     m_captureAvailable = available;
@@ -164,6 +199,7 @@ std::intptr_t KeyStream::callNextHook(int code, std::uintptr_t message,
     m_passed.push_back(PassedEvent{code, message, *e});
     m_log.push_back(std::string("pass ") + (isKeyRelease(message) ? "up " : "down ") +
                     hex(e->vkCode) + ((e->flags & kKeyFlagExtended) ? " ext" : ""));
+    writeLogFile(m_log.back());
     return 0;
 }
 
@@ -175,6 +211,7 @@ void KeyStream::sendKey(std::uint8_t vk, std::uint8_t scanCode, std::uint32_t fl
         m_typed.push_back(t);
         m_log.push_back(std::string(t.isRelease() ? "up " : "down ") + hex(vk) +
                         ((flags & kSendExtendedKey) ? " ext" : ""));
+        writeLogFile("key " + m_log.back());
         auto it = std::find(m_held.begin(), m_held.end(), vk);
         if (t.isRelease()) {
             if (it != m_held.end()) {
@@ -199,6 +236,7 @@ void KeyStream::openProgram(void* ownerWindow, const std::wstring& path,
     std::lock_guard lock(m_mutex);
     m_launches.push_back(Launch{ownerWindow, path, arguments});
     m_log.push_back("open " + narrow(path) + (arguments.empty() ? "" : " " + narrow(arguments)));
+    writeLogFile(m_log.back());
 }
 
 void KeyStream::lockWorkstation() noexcept {
@@ -206,6 +244,7 @@ void KeyStream::lockWorkstation() noexcept {
         std::lock_guard lock(m_mutex);
         ++m_locks;
         m_log.push_back("lock");
+        writeLogFile(m_log.back());
     }
     m_typedChanged.notify_all();
 }

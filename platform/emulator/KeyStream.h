@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdio>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -39,6 +40,9 @@ struct Launch {
 class KeyStream final : public KeyInput, public KeyOutput {
 public:
     KeyStream() = default;
+    ~KeyStream() override;
+    KeyStream(const KeyStream&) = delete;
+    KeyStream& operator=(const KeyStream&) = delete;
 
     // Makes installHook fail, as a system without permission to capture keys does.
     void setCaptureAvailable(bool available);
@@ -72,6 +76,14 @@ public:
 
     bool hookInstalled() const;
 
+    // Also appends every line of the log to a file (KEYGLOW_EMULATOR_LOG), keys typed by the
+    // program as "key down 0x42" / "key up 0x42" so that they stand apart from the report
+    // lines of the emulated keyboard in the same file. An empty path closes the file. False
+    // when the file cannot be opened.
+    bool openLogFile(const std::string& path);
+    // A line of its own in that file (the key script's complaints).
+    void noteInLogFile(const std::string& line);
+
     // KeyInput
     bool installHook(KeyHookProc proc, bool lowLevel, void* module,
                      std::uint32_t threadId) noexcept override;
@@ -88,7 +100,10 @@ public:
     void lockWorkstation() noexcept override;
 
 private:
+    void writeLogFile(const std::string& line);  // m_mutex held
+
     mutable std::mutex m_mutex;
+    std::FILE* m_logFile = nullptr;
     mutable std::condition_variable m_typedChanged;
     KeyHookProc m_proc = nullptr;
     bool m_captureAvailable = true;
