@@ -129,22 +129,32 @@ KeyRemapper::Outcome KeyRemapper::mediaOrProgram(const KeyRecord& record,
 KeyRemapper::Outcome KeyRemapper::combination(const KeyRecord& record,
                                               std::uintptr_t message) noexcept {
     PlaybackQueue& queue = m_player.queue();
+    // Which keys have their combination's releases still owed: the room for them is held
+    // from the press on, so that no bound leaves a key of the combination down.
+    const auto slot = static_cast<std::size_t>(record.code) & (m_releasesOwed.size() - 1);
     if (platform::isKeyPress(message)) {
         // An auto-repeat of a press whose steps are still waiting queues nothing again.
         if (queue.backMatches(m_lastQueuedPress)) {
             return Outcome::Swallow;
         }
-        for (const MacroStep& step : record.steps) {
-            if (step.state == 0) {
-                queue.append(step);
-                m_lastQueuedPress = step;
+        // A press after the earlier presses played (still held) already holds the room.
+        const bool queued = m_releasesOwed[slot]
+                                ? queue.append(record.steps, 1, PlaybackQueue::Take::Presses) == 1
+                                : queue.appendPressesHoldingReleases(record.steps);
+        if (queued) {
+            m_releasesOwed[slot] = true;
+            for (const MacroStep& step : record.steps) {
+                if (step.state == 0) {
+                    m_lastQueuedPress = step;
+                }
             }
         }
     } else if (platform::isKeyRelease(message)) {
-        for (const MacroStep& step : record.steps) {
-            if (step.state != 0) {
-                queue.append(step);
-            }
+        if (m_releasesOwed[slot]) {
+            queue.appendHeldReleases(record.steps);
+            m_releasesOwed[slot] = false;
+        } else {
+            queue.append(record.steps, 1, PlaybackQueue::Take::Releases);
         }
         m_lastQueuedPress = MacroStep{0, 1, 0, {}};
     }

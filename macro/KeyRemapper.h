@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 
 #include "macro/KeyboardHook.h"
@@ -51,4 +52,7 @@ private:
     MacroPlayer& m_player;
     platform::KeyOutput& m_output;
     MacroStep m_lastQueuedPress;
+    // Per key code (0 to 0x1FF): a combination whose presses went into the queue and whose
+    // releases are still to come.
+    std::bitset<0x200> m_releasesOwed;
 };

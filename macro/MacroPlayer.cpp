@@ -8,7 +8,14 @@ constexpr std::int32_t kRightWindows = 0x5C;
 }  // namespace
 
 MacroPlayer::MacroPlayer(ISimpleThread& worker, platform::KeyOutput& output)
-    : m_queue(worker), m_output(output) {}
+    : m_queue(worker),
+      m_output(output),
+      m_ownTimer(std::make_unique<platform::StepTimer>()),
+      m_timer(*m_ownTimer) {}
+
+MacroPlayer::MacroPlayer(ISimpleThread& worker, platform::KeyOutput& output,
+                         platform::IStepTimer& timer)
+    : m_queue(worker), m_output(output), m_timer(timer) {}
 
 MacroPlayer::~MacroPlayer() {
     finishStop();
@@ -29,14 +36,8 @@ std::int32_t MacroPlayer::onMacroKey(const std::vector<MacroStep>& steps, std::i
                                      std::int32_t mode, std::uintptr_t message) noexcept {
     if (platform::isKeyRelease(message)) {
         m_stopOnKeyUp = mode;
-        bool room = true;
-        for (std::int32_t i = 0; room && i < repeat; ++i) {
-            for (const MacroStep& step : steps) {
-                if (!m_queue.append(step)) {
-                    room = false;
-                    break;
-                }
-            }
+        if (repeat > 0) {
+            m_queue.append(steps, static_cast<std::size_t>(repeat));
         }
     }
     return 1;
@@ -59,7 +60,7 @@ int MacroPlayer::playNextStep(ISimpleThread& thread, void*) noexcept {
     if (m_stopping.load(std::memory_order_relaxed)) {
         return 0;
     }
-    MacroStep step;
+    PlayStep step;
     std::uint64_t epoch = 0;
     // The fields are copied under the lock: the stop rule rewrites queued steps meanwhile.
     if (!m_queue.copyFront(step, [&] { epoch = m_timer.epoch(); })) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "macro/PlaybackQueue.h"
@@ -18,7 +19,10 @@ public:
     // Step code that locks the workstation instead of typing a key.
     static constexpr std::int32_t kLockWorkstationCode = 11111;
 
+    // With the system's step timer.
     MacroPlayer(ISimpleThread& worker, platform::KeyOutput& output);
+    // With a step timer of the caller's (tests drive one from their own clock).
+    MacroPlayer(ISimpleThread& worker, platform::KeyOutput& output, platform::IStepTimer& timer);
     // Releases every key the player pressed and left down (the worker must have ended).
     ~MacroPlayer();
     MacroPlayer(const MacroPlayer&) = delete;
@@ -56,7 +60,8 @@ private:
 
     PlaybackQueue m_queue;
     platform::KeyOutput& m_output;
-    platform::StepTimer m_timer;
+    std::unique_ptr<platform::StepTimer> m_ownTimer;
+    platform::IStepTimer& m_timer;
     std::int32_t m_stopOnKeyUp = 0;  // UI thread only
     std::atomic<bool> m_stopping{false};
     // Touched by the worker while it runs, by finishStop after it ended.

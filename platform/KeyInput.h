@@ -101,24 +101,36 @@ public:
 KeyInput& systemKeyInput() noexcept;
 KeyOutput& systemKeyOutput() noexcept;
 
-// An interruptible wait of some milliseconds with about 1 ms resolution, for the pauses
-// between played keys (Windows' ordinary waits round to the 15.6 ms clock tick).
-// interrupt() ends a wait in progress and any wait begun with an epoch read before it, so a
-// cut that comes just before the wait starts is not lost. shutdown() makes every wait return
-// at once until reopen().
-class StepTimer {
+// The pause between played keys, as the player sees it: an interruptible wait of some
+// milliseconds. interrupt() ends a wait in progress and any wait begun with an epoch read
+// before it, so a cut that comes just before the wait starts is not lost. shutdown() makes
+// every wait return at once until reopen(). The program uses StepTimer; tests drive one from
+// their own clock.
+class IStepTimer {
+public:
+    virtual ~IStepTimer() = default;
+    virtual std::uint64_t epoch() const noexcept = 0;
+    // Returns true when the whole time passed, false when interrupted or shut down.
+    virtual bool wait(std::uint32_t ms, std::uint64_t sinceEpoch) noexcept = 0;
+    virtual void interrupt() noexcept = 0;
+    virtual void shutdown() noexcept = 0;
+    virtual void reopen() noexcept = 0;
+};
+
+// The system's step timer, with about 1 ms resolution (Windows' ordinary waits round to the
+// 15.6 ms clock tick).
+class StepTimer final : public IStepTimer {
 public:
     StepTimer();
-    ~StepTimer();
+    ~StepTimer() override;
     StepTimer(const StepTimer&) = delete;
     StepTimer& operator=(const StepTimer&) = delete;
 
-    std::uint64_t epoch() const noexcept;
-    // Returns true when the whole time passed, false when interrupted or shut down.
-    bool wait(std::uint32_t ms, std::uint64_t sinceEpoch) noexcept;
-    void interrupt() noexcept;
-    void shutdown() noexcept;
-    void reopen() noexcept;
+    std::uint64_t epoch() const noexcept override;
+    bool wait(std::uint32_t ms, std::uint64_t sinceEpoch) noexcept override;
+    void interrupt() noexcept override;
+    void shutdown() noexcept override;
+    void reopen() noexcept override;
 
     struct Impl;
 
