@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <string>
 
 #include "platform/Diagnostics.h"
@@ -31,13 +33,68 @@ void logFailure(const char* step, DWORD error) {
                                     "): error " + std::to_string(error) + "\n");
 }
 
+// The file a save really replaces. A symbolic link is followed to its final target, so that
+// the link stays (MoveFileEx over a link replaces the link itself) and the temporary file lies
+// in the target's folder. A plain file, or a name that does not exist yet, is taken as given.
+std::wstring resolveLinks(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return path;
+    }
+    HANDLE h =
+        ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        return path;
+    }
+    std::wstring target(32768, L'\0');
+    const DWORD n = ::GetFinalPathNameByHandleW(h, target.data(), static_cast<DWORD>(target.size()),
+                                                FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    ::CloseHandle(h);
+    if (n == 0 || n >= target.size()) {
+        return path;
+    }
+    target.resize(n);
+    return target;
+}
+
+// Gives the new file what the user set on the old one: its attributes (hidden, say) and its
+// access list when it has one of its own rather than the folder's.
+void copyProtection(const std::wstring& from, const std::wstring& to) {
+    const DWORD attributes = ::GetFileAttributesW(from.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return;
+    }
+    const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    if (kept != 0) {
+        ::SetFileAttributesW(to.c_str(), kept);
+    }
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoW(from.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return;
+    }
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    if (::GetSecurityDescriptorControl(descriptor, &control, &revision) != 0 &&
+        (control & SE_DACL_PROTECTED) != 0) {
+        ::SetNamedSecurityInfoW(const_cast<wchar_t*>(to.c_str()), SE_FILE_OBJECT,
+                                DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                nullptr, nullptr, dacl, nullptr);
+    }
+    ::LocalFree(descriptor);
+}
+
 }  // namespace
 
 bool writeFileAtomic(const std::wstring& path, std::string_view bytes) {
     if (path.empty()) {
         return false;
     }
-    const std::wstring temp = temporaryPathFor(path);
+    const std::wstring target = resolveLinks(path);
+    const std::wstring temp = temporaryPathFor(target);
     HANDLE file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -55,8 +112,11 @@ bool writeFileAtomic(const std::wstring& path, std::string_view bytes) {
         failedStep = "close";
         error = ::GetLastError();
     }
+    if (failedStep == nullptr) {
+        copyProtection(target, temp);
+    }
     if (failedStep == nullptr &&
-        ::MoveFileExW(temp.c_str(), path.c_str(),
+        ::MoveFileExW(temp.c_str(), target.c_str(),
                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
         failedStep = "rename";
         error = ::GetLastError();
