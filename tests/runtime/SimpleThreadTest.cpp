@@ -5,6 +5,9 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -151,10 +154,15 @@ TEST_P(SimpleThreadRepeat, RunsTheGivenNumberOfTimes) {
         clock.advance(100);
         ASSERT_TRUE(journal.waitForRuns(i + 1));
     }
-    // Well past any further run: the task is gone from the timer list.
+    // Well past any further run. A task posted now is moved to the work queue behind anything
+    // the timer moves on the same look, and the worker runs the queue in order: once it has
+    // run, a run the counted task still had in it would have run too.
     clock.advance(1000);
-    thread.Stop();
+    Journal after;
+    thread.Post(makeTask(after, clock, 0, 1));
+    ASSERT_TRUE(after.waitForRuns(1));
     EXPECT_EQ(journal.runs(), GetParam().expectedRuns);
+    thread.Stop();
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, SimpleThreadRepeat,
@@ -377,20 +385,91 @@ TEST(SimpleThread, ReplacingTheIdleCallbackReleasesTheOldOne) {
     EXPECT_EQ(released.load(), 1);
 }
 
+// Ends the test program with a failure instead of letting a deadlock stop it: a thread stuck on
+// the lock cannot be joined, and the objects it uses would go away under it.
+void failIfStuck(bool ok, const char* what) {
+    if (!ok) {
+        ADD_FAILURE() << what;
+        std::fflush(stdout);
+        std::_Exit(1);
+    }
+}
+
+// The user lock is one recursive lock shared by the producers and the idle callback: while a
+// producer holds it (twice, and then once), the callback cannot take it; when the producer
+// lets go of it entirely, the callback gets it.
 TEST(SimpleThread, UserLockIsRecursiveAndSharedWithTheCallback) {
-    SimpleThread thread;
-    thread.Lock();
-    thread.Lock();
-    std::atomic<bool> entered = false;
-    std::thread other([&] {
+    kg::ManualClock clock;
+    SimpleThread thread(clock);
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    int owner = 0;    // the producer's progress: 2 holds twice, 1 holds once, 0 let go
+    int command = 2;  // what the test asks the producer to hold
+    bool trying = false;
+    bool entered = false;
+    const auto waitFor = [&](auto pred) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, kHangGuard, pred);
+    };
+    const auto set = [&](auto change) {
+        {
+            std::lock_guard lock(mutex);
+            change();
+        }
+        changed.notify_all();
+    };
+
+    std::thread producer([&] {
         thread.Lock();
-        entered = true;
-        thread.Unlock();
+        thread.Lock();  // a lock that is not recursive blocks here for good
+        set([&] { owner = 2; });
+        for (int held = 2; held > 0; --held) {
+            waitFor([&] { return command < held; });
+            thread.Unlock();
+            set([&] { owner = held - 1; });
+        }
     });
-    thread.Unlock();
-    thread.Unlock();
-    other.join();
-    EXPECT_TRUE(entered.load());
+    failIfStuck(waitFor([&] { return owner == 2; }), "the user lock is not recursive");
+
+    class LockingCallback final : public SimpleThread::ICallback {
+    public:
+        explicit LockingCallback(std::function<void(ISimpleThread&)> f) : m_f(std::move(f)) {}
+        int Call(ISimpleThread& t, void*) override {
+            m_f(t);
+            return 0;
+        }
+
+    private:
+        std::function<void(ISimpleThread&)> m_f;
+    };
+    thread.SetIdleCallback(std::make_unique<LockingCallback>([&](ISimpleThread& t) {
+        set([&] { trying = true; });
+        t.Lock();
+        set([&] { entered = true; });
+        t.Unlock();
+    }));
+    thread.Start(nullptr);
+    failIfStuck(waitFor([&] { return trying; }), "the idle callback never ran");
+
+    // Held twice, then once: the callback waits (a real-time pause, which can only miss a fault,
+    // never report one that is not there).
+    std::this_thread::sleep_for(50ms);
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_FALSE(entered) << "the callback took the lock a producer holds";
+    }
+    set([&] { command = 1; });
+    failIfStuck(waitFor([&] { return owner == 1; }), "the producer could not unlock once");
+    std::this_thread::sleep_for(50ms);
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_FALSE(entered) << "one unlock of two let the callback in";
+    }
+    set([&] { command = 0; });
+    failIfStuck(waitFor([&] { return entered; }), "the callback never got the lock");
+    producer.join();
+    thread.Stop();
 }
 
 TEST(SimpleThread, StartAfterStopRunsAgain) {

@@ -287,15 +287,34 @@ TEST_P(MacroBadInput, FailsWithoutChangesOrReads) {
     pugi::xml_document reference;
     const bool wellFormed = kg::loadXmlBuffer(reference, GetParam().bytes);
 
+    // The store holds what a good file gave it, so a load that empties or overwrites anything
+    // before it finds the file malformed shows.
+    const std::filesystem::path good = temp.file("good.xml");
+    kgtest::writeFile(good, kgtest::readTestData("stores/macro-used.xml"));
     MacroStore store;
+    ASSERT_TRUE(store.load(good.wstring()));
     store.config().repeat = 42;
+    ASSERT_GT(store.groupCount(), 0);
+    const std::vector<MacroGroup> groupsBefore = store.groups();
+    ASSERT_TRUE(store.save());
+    const std::string storeBefore = kgtest::readFile(good);
+
     EXPECT_EQ(store.load(file.wstring()), wellFormed);
     EXPECT_EQ(kgtest::readFile(file), GetParam().bytes) << "loading never writes";
+    EXPECT_EQ(store.path(), file.wstring());
     if (!wellFormed) {
         EXPECT_EQ(store.config().repeat, 42);
-        EXPECT_EQ(store.groupCount(), 0);
+        ASSERT_EQ(store.groupCount(), static_cast<int>(groupsBefore.size()));
+        for (std::size_t i = 0; i < groupsBefore.size(); ++i) {
+            EXPECT_EQ(store.groups()[i].name, groupsBefore[i].name);
+            EXPECT_EQ(store.groups()[i].steps.size(), groupsBefore[i].steps.size());
+        }
+        // Saved again, it writes exactly what it held.
+        ASSERT_TRUE(store.save());
+        EXPECT_EQ(kgtest::readFile(file), storeBefore);
+    } else {
+        EXPECT_TRUE(store.save());
     }
-    EXPECT_TRUE(store.save());
 }
 
 INSTANTIATE_TEST_SUITE_P(
