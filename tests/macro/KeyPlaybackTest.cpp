@@ -272,60 +272,13 @@ TEST_F(KeyPlayback, SingleKeyGetsTheScanCodeOfItsTarget) {
     EXPECT_EQ(keys.typed()[0].scanCode, 0x1E);
 }
 
-// ---- Key combinations and macros through the worker ----------------------------------------
+// ---- Key combinations and macros through the worker --------------------------------------------
+// (the cases of playback in time are scripts in tests/data/keys, run by KeyScriptTest.cpp)
 
 // Ctrl+C as the assignment panel builds it from "17:20,67:20": the releases (delay + 1) first,
 // then the presses.
 KeyRecord ctrlC() {
     return record(kKeyF, 3, {step(17, 1, 21), step(67, 1, 21), step(17, 0, 20), step(67, 0, 20)});
-}
-
-TEST_F(KeyPlayback, HeldCombinationIsQueuedOnceAndReleasedInOrder) {
-    add(ctrlC());
-    // The auto-repeat presses arrive while the press steps still wait (worker not started).
-    EXPECT_EQ(keys.press(kKeyF), 1);
-    EXPECT_EQ(keys.press(kKeyF), 1);
-    EXPECT_EQ(keys.press(kKeyF), 1);
-    EXPECT_EQ(player.queue().size(), 2u);
-    EXPECT_EQ(remapper.lastQueuedPress().code, 67);
-    EXPECT_EQ(keys.release(kKeyF), 1);
-    EXPECT_EQ(remapper.lastQueuedPress().code, 0);
-    EXPECT_EQ(remapper.lastQueuedPress().state, 1);
-    startWorker();
-    ASSERT_TRUE(keys.waitForTyped(4, 5s));
-    EXPECT_EQ(keys.log(), (Log{"down 0x11", "down 0x43", "up 0x11", "up 0x43"}));
-    const auto typed = keys.typed();
-    EXPECT_GE(typed[1].at - typed[0].at, 20ms);
-    EXPECT_GE(typed[3].at - typed[2].at, 21ms);
-}
-
-TEST_F(KeyPlayback, CombinationPressedAgainAfterItsStepsPlayedIsQueuedAgain) {
-    add(ctrlC());
-    startWorker();
-    keys.press(kKeyF);
-    ASSERT_TRUE(keys.waitForTyped(2, 5s));
-    ASSERT_TRUE(waitUntilQueueEmpty());
-    keys.press(kKeyF);
-    ASSERT_TRUE(keys.waitForTyped(4, 5s));
-    EXPECT_EQ(keys.log(), (Log{"down 0x11", "down 0x43", "down 0x11", "down 0x43"}));
-}
-
-TEST_F(KeyPlayback, MacroPlaysOnReleaseRepeatTimes) {
-    add(record(kKeyF, 0, {step('A', 0, 50), step('A', 1, 0)}, 3));
-    startWorker();
-    EXPECT_EQ(keys.press(kKeyF), 1);
-    EXPECT_EQ(keys.press(kKeyF), 1);
-    std::this_thread::sleep_for(20ms);
-    EXPECT_TRUE(keys.log().empty());
-    EXPECT_EQ(keys.release(kKeyF), 1);
-    ASSERT_TRUE(keys.waitForTyped(6, 5s));
-    EXPECT_EQ(keys.log(),
-              (Log{"down 0x41", "up 0x41", "down 0x41", "up 0x41", "down 0x41", "up 0x41"}));
-    const auto typed = keys.typed();
-    for (std::size_t i = 0; i < 6; i += 2) {
-        EXPECT_GE(typed[i + 1].at - typed[i].at, 50ms) << "pair " << i / 2;
-    }
-    EXPECT_EQ(player.stopOnKeyUp(), 0);
 }
 
 TEST_F(KeyPlayback, MacroWithoutStepsOrRepeatQueuesNothingButSwallows) {
@@ -394,142 +347,6 @@ TEST_F(KeyPlayback, RoomForAHeldCombinationsReleasesIsKeptFree) {
     const Log log = keys.log();
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(Log(log.end() - 2, log.end()), (Log{"up 0x11", "up 0x43"}));
-}
-
-TEST_F(KeyPlayback, ClickToStopCutsTheMacroAndTheReleaseReachesTheSystem) {
-    add(record(kKeyF, 0,
-               {step('A', 0, 5000), step('B', 0, 5000), step('A', 1, 5000), step('B', 1, 0)}, 1,
-               1));
-    startWorker();
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(keys.release(kKeyF), 1);
-    ASSERT_TRUE(keys.waitForTyped(1, 5s));
-    // Any key release now stops the macro and goes on to the system.
-    EXPECT_EQ(keys.release(kKeyG), 0);
-    ASSERT_TRUE(keys.waitForTyped(4, 4s));
-    ASSERT_TRUE(waitUntilQueueEmpty());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 4500ms) << "the 5000 ms pause was not cut";
-    // The release reaches the system; the rest of the macro turned into releases.
-    ASSERT_EQ(keys.passed().size(), 1u);
-    EXPECT_EQ(keys.passed()[0].event.vkCode, kKeyG);
-    EXPECT_EQ(keys.passed()[0].message, platform::kMsgKeyUp);
-    std::vector<bool> releases;
-    for (const auto& t : keys.typed()) {
-        releases.push_back(t.isRelease());
-    }
-    EXPECT_EQ(releases, (std::vector<bool>{false, true, true, true}));
-    EXPECT_TRUE(keys.heldKeys().empty());
-}
-
-// With Alt held the system reports keys as WM_SYSKEYDOWN / WM_SYSKEYUP.
-TEST_F(KeyPlayback, SysFormsActLikeThePlainOnes) {
-    const std::uint32_t kKeyH = 0x48;
-    add(record(kKeyF, 1, kToA));
-    add(record(kKeyG, 0, {step('B', 0, 0), step('B', 1, 0), step('C', 0, 5000), step('C', 1, 0)}, 1,
-               1));
-    add(record(kKeyH, 3, {step('D', 1, 0), step('D', 0, 0)}));
-    const auto sys = [&](std::uintptr_t message, std::uint32_t vk) {
-        platform::KeyEvent e;
-        e.vkCode = vk;
-        e.flags = message == platform::kMsgSysKeyUp ? 0x80 : 0;
-        return keys.offer(message, e);
-    };
-    // A single key, at once from the hook.
-    EXPECT_EQ(sys(platform::kMsgSysKeyDown, kKeyF), 1);
-    EXPECT_EQ(sys(platform::kMsgSysKeyUp, kKeyF), 1);
-    // A combination: its press steps on the press, its release steps on the release.
-    EXPECT_EQ(sys(platform::kMsgSysKeyDown, kKeyH), 1);
-    EXPECT_EQ(player.queue().size(), 1u);
-    EXPECT_EQ(sys(platform::kMsgSysKeyUp, kKeyH), 1);
-    EXPECT_EQ(player.queue().size(), 2u);
-    startWorker();
-    ASSERT_TRUE(keys.waitForTyped(4, 5s));
-    ASSERT_TRUE(waitUntilQueueEmpty());
-    // A macro starts on the release; another release with click-to-stop cuts it and goes on.
-    EXPECT_EQ(sys(platform::kMsgSysKeyUp, kKeyG), 1);
-    ASSERT_TRUE(keys.waitForTyped(7, 5s));
-    EXPECT_EQ(sys(platform::kMsgSysKeyUp, 'J'), 0);
-    ASSERT_TRUE(keys.waitForTyped(8, 4s));
-    ASSERT_TRUE(waitUntilQueueEmpty());
-    // The release that stopped the macro went on to the system as it came.
-    ASSERT_EQ(keys.passed().size(), 1u);
-    EXPECT_EQ(keys.passed()[0].event.vkCode, static_cast<std::uint32_t>('J'));
-    EXPECT_EQ(keys.passed()[0].message, platform::kMsgSysKeyUp);
-    Log typed;
-    for (const std::string& line : keys.log()) {
-        if (line.rfind("pass ", 0) != 0) {
-            typed.push_back(line);
-        }
-    }
-    EXPECT_EQ(typed, (Log{"down 0x41", "up 0x41", "down 0x44", "up 0x44", "down 0x42", "up 0x42",
-                          "down 0x43", "up 0x43"}));
-}
-
-TEST_F(KeyPlayback, DrainedClickToStopMacroStartsAgain) {
-    add(record(kKeyF, 0, {step('A', 0, 0), step('A', 1, 0)}, 1, 1));
-    startWorker();
-    EXPECT_EQ(keys.release(kKeyF), 1);
-    ASSERT_TRUE(keys.waitForTyped(2, 5s));
-    ASSERT_TRUE(waitUntilQueueEmpty());
-    EXPECT_EQ(keys.release(kKeyF), 1);
-    ASSERT_TRUE(keys.waitForTyped(4, 5s));
-    EXPECT_EQ(keys.log(), (Log{"down 0x41", "up 0x41", "down 0x41", "up 0x41"}));
-}
-
-TEST_F(KeyPlayback, WithoutClickToStopAReleaseDuringPlaybackIsHandledNormally) {
-    add(record(kKeyF, 0, {step('A', 0, 2000), step('A', 1, 0)}, 1, 0));
-    add(record(kKeyG, 1, {step('B', 0, 0)}));
-    startWorker();
-    keys.release(kKeyF);
-    ASSERT_TRUE(keys.waitForTyped(1, 5s));
-    // During the 2000 ms pause: G does what its own record says, and a second release of F
-    // queues the macro again behind the running one.
-    EXPECT_EQ(keys.release(kKeyG), 1);
-    EXPECT_EQ(keys.release(kKeyF), 1);
-    EXPECT_EQ(keys.log(), (Log{"down 0x41", "up 0x42"}));
-    // The step being waited on stays at the front until its pause is over.
-    EXPECT_EQ(player.queue().size(), 4u);
-    stopWorker();
-}
-
-TEST_F(KeyPlayback, LockStepLocksAndTheNextStepFollowsWithoutWait) {
-    add(record(kKeyF, 0, {step(11111, 0, 5000), step('A', 0, 0), step('A', 1, 0)}, 1));
-    startWorker();
-    const auto start = std::chrono::steady_clock::now();
-    keys.release(kKeyF);
-    ASSERT_TRUE(keys.waitForTyped(2, 4s));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 4000ms);
-    EXPECT_EQ(keys.log(), (Log{"lock", "down 0x41", "up 0x41"}));
-    EXPECT_EQ(keys.lockCount(), 1);
-}
-
-TEST_F(KeyPlayback, OnlyTheWindowsKeysArePlayedExtended) {
-    add(record(kKeyF, 0, {step(0x5B, 0, 0), step(0x5B, 1, 0), step(0x2E, 0, 0), step(0x2E, 1, 0)},
-               1));
-    startWorker();
-    keys.release(kKeyF);
-    ASSERT_TRUE(keys.waitForTyped(4, 5s));
-    EXPECT_EQ(keys.log(), (Log{"down 0x5b ext", "up 0x5b ext", "down 0x2e", "up 0x2e"}));
-    for (const auto& t : keys.typed()) {
-        EXPECT_EQ(t.extraInfo, platform::kSyntheticMarker);
-    }
-}
-
-TEST_F(KeyPlayback, StoppingTheWorkerMidMacroPlaysNoMoreStepsAndLeavesNoKeyDown) {
-    add(record(kKeyF, 0,
-               {step(0xA2, 0, 0), step('A', 0, 5000), step('B', 0, 0), step('B', 1, 0),
-                step('A', 1, 0), step(0xA2, 1, 0)},
-               1));
-    startWorker();
-    keys.release(kKeyF);
-    ASSERT_TRUE(keys.waitForTyped(2, 5s));
-    const auto start = std::chrono::steady_clock::now();
-    stopWorker();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 4000ms);
-    EXPECT_TRUE(keys.heldKeys().empty());
-    // The queued B is never played; the keys still down are released, lowest code first.
-    EXPECT_EQ(keys.log(), (Log{"down 0xa2", "down 0x41", "up 0x41", "up 0xa2"}));
-    EXPECT_TRUE(player.queue().empty());
 }
 
 TEST_F(KeyPlayback, EditorGetsTheKeysWhileRecordingOrOnTheSingleKeyPage) {
