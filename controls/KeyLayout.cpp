@@ -61,13 +61,10 @@ void parseKeyRect(std::string_view text, CoordButton& key) {
     key.bottom = clampToInt(n[1] + n[3]);
 }
 
-bool loadKeyLayout(const std::wstring& path, std::uint32_t defaultColour,
+namespace {
+
+bool readKeyLayout(const pugi::xml_document& doc, std::uint32_t defaultColour,
                    std::list<CoordButton>& keys) {
-    keys.clear();
-    pugi::xml_document doc;
-    if (!doc.load_file(path.c_str())) {
-        return false;
-    }
     const pugi::xml_node root = doc.child("positions");
     if (!root) {
         return false;
@@ -92,6 +89,22 @@ bool loadKeyLayout(const std::wstring& path, std::uint32_t defaultColour,
         keys.push_back(std::move(key));
     }
     return true;
+}
+
+}  // namespace
+
+bool loadKeyLayout(const std::wstring& path, std::uint32_t defaultColour,
+                   std::list<CoordButton>& keys) {
+    keys.clear();
+    pugi::xml_document doc;
+    return doc.load_file(path.c_str()) && readKeyLayout(doc, defaultColour, keys);
+}
+
+bool loadKeyLayoutBuffer(std::string_view bytes, std::uint32_t defaultColour,
+                         std::list<CoordButton>& keys) {
+    keys.clear();
+    pugi::xml_document doc;
+    return doc.load_buffer(bytes.data(), bytes.size()) && readKeyLayout(doc, defaultColour, keys);
 }
 
 std::wstring keyLayoutPath(const std::wstring& programFolder, const std::wstring& relative) {

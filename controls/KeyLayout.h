@@ -41,6 +41,9 @@ void parseKeyRect(std::string_view text, CoordButton& key);
 // file cannot be read or parsed or has no "positions" element.
 bool loadKeyLayout(const std::wstring& path, std::uint32_t defaultColour,
                    std::list<CoordButton>& keys);
+// The same with the file's bytes in memory.
+bool loadKeyLayoutBuffer(std::string_view bytes, std::uint32_t defaultColour,
+                         std::list<CoordButton>& keys);
 
 // The file behind a "crdxml" value, which is always relative to the program folder. Either
 // separator may be used in it ("uires\\keyboard.xml" works on Linux as well).

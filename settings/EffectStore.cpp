@@ -27,7 +27,18 @@ bool EffectStore::load(const wchar_t* path) {
     m_path = path;
 
     pugi::xml_document doc;
-    if (!kg::loadXmlFile(doc, m_path)) {
+    const bool parsed = kg::loadXmlFile(doc, m_path);
+    return read(doc, parsed);
+}
+
+bool EffectStore::loadBuffer(std::string_view bytes) {
+    pugi::xml_document doc;
+    const bool parsed = kg::loadXmlBuffer(doc, bytes);
+    return read(doc, parsed);
+}
+
+bool EffectStore::read(const pugi::xml_document& doc, bool parsed) {
+    if (!parsed) {
         m_records.fill(kDefaultRecord);
         m_currentIndex = kNoEffect;
         save();

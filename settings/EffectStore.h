@@ -3,6 +3,11 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+namespace pugi {
+class xml_document;
+}
 
 // One backlight effect's settings. The lighting commands copy these four bytes as one block
 // into their report, so the field order is part of the report format.
@@ -32,6 +37,8 @@ public:
     // the defaults (and written); load then returns false.
     bool load(const wchar_t* path);
     bool load(const std::wstring& path) { return load(path.c_str()); }
+    // The same with the file's bytes in memory (the path stays as it was).
+    bool loadBuffer(std::string_view bytes);
 
     // Writes the whole store to the path given to load(). False when the write fails (or load
     // never ran); memory stays as it is either way.
@@ -52,6 +59,8 @@ public:
     const std::wstring& path() const { return m_path; }
 
 private:
+    bool read(const pugi::xml_document& doc, bool parsed);
+
     std::wstring m_path;
     std::array<EffectRecord, kRecordCount> m_records{};
     int m_currentIndex = 0;

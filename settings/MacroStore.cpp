@@ -54,7 +54,18 @@ bool MacroStore::load(const wchar_t* path) {
     m_path = path;
 
     pugi::xml_document doc;
-    if (!kg::loadXmlFile(doc, m_path)) {
+    const bool parsed = kg::loadXmlFile(doc, m_path);
+    return read(doc, parsed);
+}
+
+bool MacroStore::loadBuffer(std::string_view bytes) {
+    pugi::xml_document doc;
+    const bool parsed = kg::loadXmlBuffer(doc, bytes);
+    return read(doc, parsed);
+}
+
+bool MacroStore::read(const pugi::xml_document& doc, bool parsed) {
+    if (!parsed) {
         return false;
     }
 

@@ -2,9 +2,14 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings/MacroStep.h"
+
+namespace pugi {
+class xml_document;
+}
 
 struct MacroGroup {
     std::wstring name;  // need not be unique
@@ -46,6 +51,8 @@ public:
     // settings and groups as they were.
     bool load(const wchar_t* path);
     bool load(const std::wstring& path) { return load(path.c_str()); }
+    // The same with the file's bytes in memory (the path stays as it was).
+    bool loadBuffer(std::string_view bytes);
 
     // Writes the whole store to the path given to load(); false when the write fails.
     bool save() const;
@@ -76,6 +83,8 @@ public:
     const std::wstring& path() const { return m_path; }
 
 private:
+    bool read(const pugi::xml_document& doc, bool parsed);
+
     MacroConfig m_config;
     std::wstring m_path;
     std::vector<MacroGroup> m_groups;

@@ -18,7 +18,18 @@ bool RecordStore::load(const wchar_t* path) {
     m_path = path;
 
     pugi::xml_document doc;
-    if (!kg::loadXmlFile(doc, m_path)) {
+    const bool parsed = kg::loadXmlFile(doc, m_path);
+    return read(doc, parsed);
+}
+
+bool RecordStore::loadBuffer(std::string_view bytes) {
+    pugi::xml_document doc;
+    const bool parsed = kg::loadXmlBuffer(doc, bytes);
+    return read(doc, parsed);
+}
+
+bool RecordStore::read(const pugi::xml_document& doc, bool parsed) {
+    if (!parsed) {
         return false;
     }
 

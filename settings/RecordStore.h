@@ -2,9 +2,14 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings/MacroStep.h"
+
+namespace pugi {
+class xml_document;
+}
 
 // One key re-assigned in software.
 struct KeyRecord {
@@ -29,6 +34,8 @@ public:
     // records as they were. Duplicate key codes in the file are all kept.
     bool load(const wchar_t* path);
     bool load(const std::wstring& path) { return load(path.c_str()); }
+    // The same with the file's bytes in memory (the path stays as it was).
+    bool loadBuffer(std::string_view bytes);
 
     // Writes the whole store to the path given to load(); false when the write fails.
     bool save() const;
@@ -48,6 +55,8 @@ public:
     const std::wstring& path() const { return m_path; }
 
 private:
+    bool read(const pugi::xml_document& doc, bool parsed);
+
     std::wstring m_path;
     std::vector<KeyRecord> m_records;
 };

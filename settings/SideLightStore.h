@@ -3,6 +3,11 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+namespace pugi {
+class xml_document;
+}
 
 // One side-light effect's settings, two bytes as the side-light command uses them.
 struct SideLightRecord {
@@ -34,6 +39,8 @@ public:
     // the defaults (resetDefaults, which writes it); load then returns false.
     bool load(const wchar_t* path);
     bool load(const std::wstring& path) { return load(path.c_str()); }
+    // The same with the file's bytes in memory (the path stays as it was).
+    bool loadBuffer(std::string_view bytes);
 
     // Writes the whole store to the path given to load(); false when the write fails.
     bool save() const;
@@ -53,6 +60,8 @@ public:
     const std::wstring& path() const { return m_path; }
 
 private:
+    bool read(const pugi::xml_document& doc, bool parsed);
+
     std::wstring m_path;
     std::array<SideLightRecord, kRecordCount> m_records{};
     int m_currentIndex = 0;
