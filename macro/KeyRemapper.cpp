@@ -44,12 +44,13 @@ std::int32_t KeyRemapper::onHookEvent(int* code, std::uintptr_t* message,
         return 0;
     }
     const std::uintptr_t msg = *message;
+    const std::int32_t keyCode = static_cast<std::int32_t>(
+        (event.vkCode & 0xFF) | ((event.flags & platform::kKeyFlagExtended) ? 0x100 : 0));
     if (m_player.applyStopRule(msg)) {
+        releaseWhatTheKeyHolds(keyCode);
         return 0;
     }
 
-    const std::int32_t keyCode = static_cast<std::int32_t>(
-        (event.vkCode & 0xFF) | ((event.flags & platform::kKeyFlagExtended) ? 0x100 : 0));
     for (const KeyRecord& record : m_records.records()) {
         if (record.code != keyCode) {
             continue;
@@ -84,6 +85,30 @@ void KeyRemapper::sendNow(std::int32_t code, bool release) noexcept {
                      release ? platform::kSendKeyUp : 0, platform::kSyntheticMarker);
 }
 
+std::size_t KeyRemapper::slotOf(std::int32_t keyCode) noexcept {
+    return static_cast<std::size_t>(keyCode) & 0x1FF;
+}
+
+void KeyRemapper::releaseWhatTheKeyHolds(std::int32_t keyCode) noexcept {
+    const std::size_t slot = slotOf(keyCode);
+    if (!m_targetDown[slot] && !m_releasesOwed[slot]) {
+        return;
+    }
+    for (const KeyRecord& record : m_records.records()) {
+        if (record.code != keyCode || record.steps.empty()) {
+            continue;
+        }
+        if ((record.type == kTypeSingleKey || record.type == kTypeMediaOrProgram) &&
+            m_targetDown[slot] && record.steps.front().code < kFirstProgramCode) {
+            sendNow(record.steps.front().code, true);
+            m_targetDown[slot] = false;
+        } else if (record.type == kTypeCombination && m_releasesOwed[slot]) {
+            m_player.queue().appendHeldReleases(record.steps);
+            m_releasesOwed[slot] = false;
+        }
+    }
+}
+
 KeyRemapper::Outcome KeyRemapper::singleKey(const KeyRecord& record, std::uintptr_t message,
                                             const platform::KeyEvent& event) noexcept {
     if (record.steps.empty()) {
@@ -95,8 +120,10 @@ KeyRemapper::Outcome KeyRemapper::singleKey(const KeyRecord& record, std::uintpt
     const std::int32_t target = record.steps.front().code;
     if (platform::isKeyPress(message)) {
         sendNow(target, false);
+        m_targetDown[slotOf(record.code)] = true;
     } else if (platform::isKeyRelease(message)) {
         sendNow(target, true);
+        m_targetDown[slotOf(record.code)] = false;
     }
     return Outcome::Swallow;
 }
@@ -110,8 +137,10 @@ KeyRemapper::Outcome KeyRemapper::mediaOrProgram(const KeyRecord& record,
     if (code < kFirstProgramCode) {
         if (platform::isKeyPress(message)) {
             sendNow(code, false);
+            m_targetDown[slotOf(record.code)] = true;
         } else if (platform::isKeyRelease(message)) {
             sendNow(code, true);
+            m_targetDown[slotOf(record.code)] = false;
         }
         return Outcome::Swallow;
     }
@@ -131,7 +160,7 @@ KeyRemapper::Outcome KeyRemapper::combination(const KeyRecord& record,
     PlaybackQueue& queue = m_player.queue();
     // Which keys have their combination's releases still owed: the room for them is held
     // from the press on, so that no bound leaves a key of the combination down.
-    const auto slot = static_cast<std::size_t>(record.code) & (m_releasesOwed.size() - 1);
+    const std::size_t slot = slotOf(record.code);
     if (platform::isKeyPress(message)) {
         // An auto-repeat of a press whose steps are still waiting queues nothing again.
         if (queue.backMatches(m_lastQueuedPress)) {

@@ -44,6 +44,11 @@ private:
     Outcome mediaOrProgram(const KeyRecord& record, std::uintptr_t message) noexcept;
     Outcome combination(const KeyRecord& record, std::uintptr_t message) noexcept;
     void sendNow(std::int32_t code, bool release) noexcept;
+    // A release that the stop rule lets go untouched still releases what the program pressed
+    // for that key: a single or media key's target, a held combination's keys. Otherwise they
+    // would stay down after the key came up.
+    void releaseWhatTheKeyHolds(std::int32_t keyCode) noexcept;
+    static std::size_t slotOf(std::int32_t keyCode) noexcept;
 
     IKeyRemapHost& m_host;
     const RecordStore& m_records;
@@ -55,4 +60,6 @@ private:
     // Per key code (0 to 0x1FF): a combination whose presses went into the queue and whose
     // releases are still to come.
     std::bitset<0x200> m_releasesOwed;
+    // Per key code: a single or media key whose target was pressed and not yet released.
+    std::bitset<0x200> m_targetDown;
 };
