@@ -3,8 +3,10 @@
 #include <string>
 #include <vector>
 
+// Complete here: clang instantiates the default argument below at its declaration.
+#include "settings/MacroStore.h"
+
 class MacroStore;
-struct MacroGroup;
 
 namespace kg {
 
