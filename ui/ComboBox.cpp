@@ -17,7 +17,7 @@ ComboBox::ComboBox(QWidget* parent) : Window(parent), m_combo(new QComboBox(this
         "padding:0 10px;}"
         "QComboBox:hover{border-color:#35C8FF;}"
         "QComboBox::drop-down{border:none;width:24px;}"
-        "QComboBox::down-arrow{image:url(:/kg_ui/arrow_down.svg);width:12px;height:12px;}"
+        "QComboBox::down-arrow{image:url(:/kg_ui/arrow_down.png);width:12px;height:12px;}"
         "QComboBox QAbstractItemView{background:#161A22;color:#E6E9EF;border:1px solid #2A3140;"
         "selection-background-color:#1F3A4A;selection-color:#FFFFFF;outline:0;}"));
     connect(m_combo, &QComboBox::currentIndexChanged, this, [this](int index) {

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
+#include <QComboBox>
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
 
 #include "app/NamedIdTable.h"
 #include "tests/ui/UiTestSupport.h"
+#include "ui/ComboBox.h"
 #include "ui/Skin.h"
 #include "ui/Toolkit.h"
 
@@ -99,6 +102,33 @@ TEST(Resources, AMissingIndexIsReportedAndFindsNothing) {
     EXPECT_FALSE(tk.resources().has(QStringLiteral("UIDEF:XML_INIT")));
     // The executable's own message box template is still there.
     EXPECT_TRUE(tk.resources().has(QStringLiteral("LAYOUT:SYS_XML_MSGBOX")));
+}
+
+// Every picture a toolkit style sheet names is compiled in and decodes with the image formats a
+// minimal Qt has (a Windows build carries no image plugins), so the combo box always has its arrow.
+TEST(Resources, EveryPictureOfAToolkitStyleSheetIsBuiltInAndDecodes) {
+    ComboBox combo;
+    const QString sheet = combo.comboBox()->styleSheet();
+    const QRegularExpression url(QStringLiteral("url\\(([^)]*)\\)"));
+    int pictures = 0;
+    for (auto it = url.globalMatch(sheet); it.hasNext();) {
+        const QString path = it.next().captured(1);
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_TRUE(path.startsWith(QStringLiteral(":/")));
+        const QImage image(path);
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.size(), QSize(12, 12));
+        int opaque = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                opaque += qAlpha(image.pixel(x, y)) > 128 ? 1 : 0;
+            }
+        }
+        EXPECT_GT(opaque, 6) << "the arrow is drawn";
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "around it is transparent";
+        ++pictures;
+    }
+    EXPECT_EQ(pictures, 1);
 }
 
 TEST(UiDef, NamedStringZeroIsTheSingleInstanceName) {

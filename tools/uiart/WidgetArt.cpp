@@ -393,6 +393,14 @@ QImage comboArrow() {
 
 }  // namespace
 
+QImage toolkitComboArrow() {
+    QImage image = newImage(12, 12);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    drawGlyph(p, Glyph::ChevronDown, QRectF(0, 0, 12, 12), QColor::fromRgb(palette::kMuted));
+    return image;
+}
+
 void addWidgetPictures(Pictures& out) {
     addPicture(out, QStringLiteral("more_menu"), iconButton(32, Glyph::Dots));
     addPicture(out, QStringLiteral("btn_sys_min"), iconButton(32, Glyph::Minimize));

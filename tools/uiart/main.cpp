@@ -2,6 +2,7 @@
 // layout of the keyboard picture to <out-dir>/keyboard.xml.
 // uiart --hicolor <out-dir>: draws the program icon for the desktop's icon theme into
 // <out-dir>/<N>x<N>/apps/keyglow.png, one file per size the theme looks up.
+// uiart --sysres <dir>: draws the toolkit's own pictures (its system resources) into <dir>.
 
 #include "tools/uiart/Art.h"
 #include "tools/uiart/KeyboardArt.h"
@@ -104,8 +105,19 @@ int main(int argc, char** argv) {
     if (argc == 3 && QByteArray(argv[1]) == "--hicolor") {
         return writeThemeIcons(QDir(QString::fromLocal8Bit(argv[2])));
     }
+    if (argc == 3 && qstrcmp(argv[1], "--sysres") == 0) {
+        const QDir sysres(QString::fromLocal8Bit(argv[2]));
+        const QString file = sysres.filePath(QStringLiteral("arrow_down.png"));
+        if (!sysres.mkpath(QStringLiteral(".")) ||
+            !writeFile(file, pngBytes(kg::uiart::toolkitComboArrow()))) {
+            std::fprintf(stderr, "uiart: cannot write %s\n", qPrintable(file));
+            return 1;
+        }
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: uiart <out-dir> | uiart --hicolor <out-dir>\n");
+        std::fprintf(stderr,
+                     "usage: uiart <out-dir> | uiart --hicolor <out-dir> | uiart --sysres <dir>\n");
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
