@@ -13,6 +13,11 @@ function(kg_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  # A static Qt links only the default platform plugin into an executable; the GUI tests run on
+  # the offscreen one. (Programs without Qt Gui are not affected.)
+  if(TARGET Qt6::QOffscreenIntegrationPlugin)
+    qt_import_plugins(${name} INCLUDE Qt6::QOffscreenIntegrationPlugin)
+  endif()
   target_compile_definitions(${name} PRIVATE
     KEYGLOW_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     KEYGLOW_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
