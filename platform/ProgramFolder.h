@@ -12,9 +12,10 @@ std::wstring programFolder();
 wchar_t pathSeparator();
 
 // Where the settings files the program writes go. The program folder when it is writable
-// (Windows, a build tree, a copied program folder); on Linux, when the program folder is not
-// writable (an install under /usr), $XDG_CONFIG_HOME/keyglow or ~/.config/keyglow, created on
-// demand. Falls back to the program folder when neither can be used.
+// (a build tree, a copied or unpacked program folder); when it is not (an install under
+// Program Files or /usr), on Windows %LOCALAPPDATA%\KeyGlow, on Linux $XDG_CONFIG_HOME/keyglow
+// or ~/.config/keyglow, created on demand. Falls back to the program folder when neither can be
+// used.
 std::wstring writableConfigFolder();
 
 // The same choice made for a given program folder.

@@ -36,13 +36,66 @@ wchar_t pathSeparator() {
     return L'\\';
 }
 
-// On Windows the settings files live beside the executable.
+namespace {
+
+// Whether a file can be made in `folder`: under Program Files an ordinary user cannot, and a
+// folder that does not exist cannot hold files either. The probe file goes away on close.
+bool canWriteInto(const std::wstring& folder) {
+    const std::wstring probe = folder + L"\\~keyglow-write-probe.tmp";
+    const HANDLE file =
+        ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        // A probe left behind by a crash still proves the folder takes files.
+        return ::GetLastError() == ERROR_FILE_EXISTS;
+    }
+    ::CloseHandle(file);
+    return true;
+}
+
+std::wstring environmentValue(const wchar_t* name) {
+    std::wstring value(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD n =
+            ::GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+        if (n == 0) {
+            return {};
+        }
+        if (n < value.size()) {
+            value.resize(n);
+            return value;
+        }
+        value.resize(n);
+    }
+    return {};
+}
+
+bool isFolder(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace
+
+// The settings files live beside the executable; when the program folder takes no files (an
+// install under Program Files), in %LOCALAPPDATA%\KeyGlow.
 std::wstring writableConfigFolder() {
     return writableConfigFolderFor(programFolder());
 }
 
 std::wstring writableConfigFolderFor(const std::wstring& folder) {
-    return folder;
+    if (!folder.empty() && canWriteInto(folder)) {
+        return folder;
+    }
+    const std::wstring base = environmentValue(L"LOCALAPPDATA");
+    if (base.empty() || !isFolder(base)) {
+        return folder;
+    }
+    const std::wstring target = base + L"\\KeyGlow";
+    if (!::CreateDirectoryW(target.c_str(), nullptr) && !isFolder(target)) {
+        return folder;
+    }
+    return target;
 }
 
 }  // namespace platform

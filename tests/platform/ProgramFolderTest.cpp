@@ -7,7 +7,11 @@
 #include <fstream>
 #include <string>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+
+#include <optional>
+#else
 #include "tests/support/ScopedEnv.h"
 #endif
 
@@ -93,6 +97,80 @@ TEST_F(ConfigFolderFallback, AWritableProgramFolderIsKeptWhateverTheEnvironment)
     ScopedEnv xdg("XDG_CONFIG_HOME", (m_dir / "xdg").c_str());
     EXPECT_EQ(platform::writableConfigFolderFor(m_dir.wstring()), m_dir.wstring());
     EXPECT_FALSE(std::filesystem::exists(m_dir / "xdg"));
+}
+
+#else
+
+// LOCALAPPDATA for one test, put back afterwards.
+class ScopedLocalAppData {
+public:
+    explicit ScopedLocalAppData(const std::wstring& value) {
+        wchar_t old[32768];
+        const DWORD n = ::GetEnvironmentVariableW(L"LOCALAPPDATA", old, 32768);
+        if (n > 0 && n < 32768) {
+            m_old = std::wstring(old, n);
+        }
+        ::SetEnvironmentVariableW(L"LOCALAPPDATA", value.empty() ? nullptr : value.c_str());
+    }
+    ~ScopedLocalAppData() {
+        ::SetEnvironmentVariableW(L"LOCALAPPDATA", m_old ? m_old->c_str() : nullptr);
+    }
+    ScopedLocalAppData(const ScopedLocalAppData&) = delete;
+    ScopedLocalAppData& operator=(const ScopedLocalAppData&) = delete;
+
+private:
+    std::optional<std::wstring> m_old;
+};
+
+class ConfigFolderFallback : public testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = std::filesystem::path(testing::TempDir()) /
+                ("kg_config_folder_" +
+                 std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(m_dir);
+        std::filesystem::create_directories(m_dir / "local");
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
+    // No account can make files in a folder that does not exist; it stands for Program Files,
+    // which Wine lets every process write to.
+    std::wstring unwritableProgramFolder() const { return (m_dir / "not-there" / "bin").wstring(); }
+
+    std::filesystem::path m_dir;
+};
+
+TEST_F(ConfigFolderFallback, AnUnwritableProgramFolderSendsTheSettingsToLocalAppData) {
+    ScopedLocalAppData local((m_dir / "local").wstring());
+    const std::wstring folder = platform::writableConfigFolderFor(unwritableProgramFolder());
+    EXPECT_EQ(std::filesystem::path(folder), m_dir / "local" / "KeyGlow");
+    EXPECT_TRUE(std::filesystem::is_directory(m_dir / "local" / "KeyGlow"));
+    // Found again, already there.
+    EXPECT_EQ(platform::writableConfigFolderFor(unwritableProgramFolder()), folder);
+}
+
+TEST_F(ConfigFolderFallback, AWritableProgramFolderIsKeptAndLeftClean) {
+    ScopedLocalAppData local((m_dir / "local").wstring());
+    EXPECT_EQ(platform::writableConfigFolderFor(m_dir.wstring()), m_dir.wstring());
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "local" / "KeyGlow"));
+    // The write probe is gone.
+    int entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir)) {
+        entries += entry.path().filename() == "local" ? 0 : 1;
+    }
+    EXPECT_EQ(entries, 0);
+}
+
+TEST_F(ConfigFolderFallback, WithoutAUsableLocalAppDataTheProgramFolderStays) {
+    std::ofstream(m_dir / "file") << "x";
+    for (const std::wstring& local :
+         {std::wstring(), (m_dir / "missing").wstring(), (m_dir / "file").wstring()}) {
+        ScopedLocalAppData scoped(local);
+        EXPECT_EQ(platform::writableConfigFolderFor(unwritableProgramFolder()),
+                  unwritableProgramFolder());
+    }
 }
 
 #endif
