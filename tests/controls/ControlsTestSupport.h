@@ -114,7 +114,11 @@ protected:
         return m_hosts.back().get();
     }
 
-    QTemporaryDir m_dir;
+    // Inside the program folder: layouts name their key layout file relative to it, and under
+    // Wine the system's temporary folder lies on another drive (C:) than the build tree (Z:), so
+    // no relative path would lead there.
+    QTemporaryDir m_dir{QString::fromStdWString(platform::programFolder()) +
+                        QStringLiteral("/kg-test-XXXXXX")};
     std::unique_ptr<kg::ui::Toolkit> m_toolkit;
     std::vector<std::unique_ptr<kg::ui::HostWnd>> m_hosts;
 };
