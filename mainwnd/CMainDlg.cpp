@@ -305,7 +305,10 @@ void CMainDlg::bringToFront() {
 }
 
 void CMainDlg::showMessage(const std::wstring& text, const std::wstring& caption) {
-    kg::ui::messageBox(nullptr, toQString(text), toQString(caption), kg::ui::kMbOk);
+    // Over the window once it is shown, so that the focus comes back to it afterwards; the box
+    // of the start (no keyboard) has no window to stand on.
+    kg::ui::messageBox(isVisible() ? this : nullptr, toQString(text), toQString(caption),
+                       kg::ui::kMbOk);
 }
 
 void CMainDlg::setVersionText(const std::wstring& text) {

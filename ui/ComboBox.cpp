@@ -2,6 +2,8 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QFocusEvent>
+#include <QStyle>
 #include <cstring>
 
 #include "ui/LayoutBuilder.h"
@@ -11,11 +13,15 @@
 namespace kg::ui {
 
 ComboBox::ComboBox(QWidget* parent) : Window(parent), m_combo(new QComboBox(this)) {
-    m_combo->setFocusPolicy(Qt::NoFocus);
+    m_combo->setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(m_combo);
+    m_combo->installEventFilter(this);
     m_combo->setStyleSheet(QStringLiteral(
         "QComboBox{background:#0C0F14;color:#E6E9EF;border:1px solid #2A3140;border-radius:6px;"
         "padding:0 10px;}"
         "QComboBox:hover{border-color:#35C8FF;}"
+        "QComboBox[kgFocusMark=\"true\"]{border:2px solid #35C8FF;padding:0 9px;}"
+        "QComboBox:disabled{color:#4A5263;}"
         "QComboBox::drop-down{border:none;width:24px;}"
         "QComboBox::down-arrow{image:url(:/kg_ui/arrow_down.png);width:12px;height:12px;}"
         "QComboBox QAbstractItemView{background:#161A22;color:#E6E9EF;border:1px solid #2A3140;"
@@ -36,6 +42,9 @@ bool ComboBox::applyAttribute(const QString& name, const QString& value) {
     const QString a = name.toLower();
     if (a == QLatin1String("cursel")) {
         m_initialSel = parseInt(value, -1);
+    } else if (a == QLatin1String("cuetext")) {
+        Toolkit* tk = Toolkit::instance();
+        setCueText(tk ? tk->resolveString(value) : value);
     } else if (a == QLatin1String("dropheight") || a == QLatin1String("dropdown")) {
         m_combo->setMaxVisibleItems(qMax(1, parseInt(value, 300) / 28));
     } else if (a == QLatin1String("font")) {
@@ -72,9 +81,49 @@ void ComboBox::onCreate() {
     m_quiet = false;
 }
 
+void ComboBox::setCueText(const QString& source) {
+    m_cueSource = source;
+    m_combo->setPlaceholderText(translate(source));
+}
+
+bool ComboBox::eventFilter(QObject* watched, QEvent* e) {
+    if (watched != m_combo) {
+        return Window::eventFilter(watched, e);
+    }
+    switch (e->type()) {
+        case QEvent::Wheel:
+            // Only a box the user is working with takes the wheel; otherwise it goes nowhere.
+            if (!m_combo->hasFocus()) {
+                e->ignore();
+                return true;
+            }
+            break;
+        case QEvent::FocusIn:
+        case QEvent::FocusOut: {
+            // The same rule as every control: the mark shows for the keyboard's focus.
+            const auto* fe = static_cast<QFocusEvent*>(e);
+            const bool mark = e->type() == QEvent::FocusIn && fe->reason() != Qt::MouseFocusReason;
+            const bool keep = e->type() == QEvent::FocusOut && fe->reason() == Qt::PopupFocusReason;
+            if (!keep) {
+                modifyState(mark ? kStateFocus : 0, mark ? 0 : kStateFocus);
+                m_combo->setProperty("kgFocusMark", mark);
+                m_combo->style()->unpolish(m_combo);
+                m_combo->style()->polish(m_combo);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    return Window::eventFilter(watched, e);
+}
+
 void ComboBox::retranslate() {
     for (int i = 0; i < m_sources.size() && i < m_combo->count(); ++i) {
         m_combo->setItemText(i, translate(m_sources[i]));
+    }
+    if (!m_cueSource.isEmpty()) {
+        m_combo->setPlaceholderText(translate(m_cueSource));
     }
     Window::retranslate();
 }

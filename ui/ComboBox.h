@@ -12,6 +12,9 @@ namespace kg::ui {
 //   <combobox name="..." pos="..." curSel="-1"><items><item text="Static"/>...</items></combobox>
 // Item texts are sources and are shown translated. A change of the selection, by the user or
 // by setCurSel with notification, raises the selection-change event at once (synchronously).
+// "cueText" is shown (translated) while no item is selected. The box takes the keyboard focus
+// (Tab; the arrow keys then change the selection) and the mouse wheel only while it has the
+// focus, so that turning the wheel over a page never changes a setting by accident.
 class ComboBox : public Window {
     Q_OBJECT
     KG_UI_CLASS(Window, "combobox")
@@ -36,14 +39,19 @@ public:
     QString itemText(int index) const;  // the source text
     intptr_t itemData(int index) const;
     QComboBox* comboBox() const { return m_combo; }
+    // The source of the text shown while no item is selected.
+    QString cueText() const { return m_cueSource; }
+    void setCueText(const QString& source);
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void raiseSelChanged(int oldSel, int newSel);
     QComboBox* m_combo = nullptr;
     QStringList m_sources;
+    QString m_cueSource;
     int m_initialSel = -1;
     int m_lastSel = -1;
     bool m_quiet = false;

@@ -1,7 +1,11 @@
 #include "ui/Controls.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
+
+#include <algorithm>
+#include <vector>
 
 #include "ui/Skin.h"
 #include "ui/Toolkit.h"
@@ -10,6 +14,7 @@ namespace kg::ui {
 
 Button::Button(QWidget* parent) : Window(parent) {
     setClickable(true);
+    setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     applyAttribute(QStringLiteral("align"), QStringLiteral("center|middle"));
 }
@@ -22,6 +27,21 @@ void Button::onClick() {
 void Button::click() {
     if (isEnabled()) {
         onClick();
+    }
+}
+
+void Button::keyPressEvent(QKeyEvent* e) {
+    switch (e->key()) {
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (!e->isAutoRepeat()) {
+                click();
+            }
+            e->accept();
+            return;
+        default:
+            Window::keyPressEvent(e);
     }
 }
 
@@ -125,6 +145,44 @@ void RadioBox::onClick() {
     // A click on a checked radio leaves it checked.
     setChecked(true);
     Button::onClick();
+}
+
+void RadioBox::keyPressEvent(QKeyEvent* e) {
+    int step = 0;
+    switch (e->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            step = -1;
+            break;
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            step = 1;
+            break;
+        default:
+            CheckBox::keyPressEvent(e);
+            return;
+    }
+    e->accept();
+    if (!parentWidget()) {
+        return;
+    }
+    // The group's radios in layout order; the arrows wrap around as in a system dialog.
+    std::vector<RadioBox*> group;
+    for (QObject* o : parentWidget()->children()) {
+        auto* r = qobject_cast<RadioBox*>(o);
+        if (r && r->group() == m_group && (r == this || (r->isVisible() && r->isEnabled()))) {
+            group.push_back(r);
+        }
+    }
+    const auto self = std::find(group.begin(), group.end(), this);
+    if (group.size() < 2 || self == group.end()) {
+        return;
+    }
+    const auto n = static_cast<long>(group.size());
+    const long at = ((self - group.begin()) + step + n) % n;
+    RadioBox* next = group[static_cast<std::size_t>(at)];
+    next->setFocus(Qt::TabFocusReason);
+    next->click();
 }
 
 void RadioBox::setChecked(bool checked) {

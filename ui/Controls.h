@@ -24,6 +24,10 @@ public:
     void onClick() override;
     // Raises the click and then the command event, as a click of the mouse does.
     void click();
+
+protected:
+    // Space and Enter click the focused button.
+    void keyPressEvent(QKeyEvent* e) override;
 };
 
 // An image button, tag "imgbtn": a button that shows its skin (and its text, if any).
@@ -68,6 +72,10 @@ public:
     void onClick() override;
     void setChecked(bool checked) override;
     QString group() const { return m_group; }
+
+protected:
+    // The arrow keys move to the previous or next radio of the group and choose it.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     QString m_group;

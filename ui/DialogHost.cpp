@@ -1,6 +1,7 @@
 #include "ui/DialogHost.h"
 
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QPointer>
 
 namespace kg::ui {
@@ -61,7 +62,19 @@ int DialogHost::doModal(QWidget* owner) {
     }
     m_loop = nullptr;
     hide();
+    if (owner) {
+        owner->window()->activateWindow();
+    }
     return m_result;
+}
+
+void DialogHost::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape) {
+        e->accept();
+        sendMessage(kMsgClose);
+        return;
+    }
+    HostWnd::keyPressEvent(e);
 }
 
 void DialogHost::endDialog(int result) {

@@ -11,7 +11,8 @@ namespace kg::ui {
 enum DialogResult : int { kIdOk = 1, kIdCancel = 2 };
 
 // A modal dialog built from a layout: doModal creates it, sends it the initialisation
-// message, shows it over its owner and returns the value given to endDialog.
+// message, shows it over its owner and returns the value given to endDialog. When it closes,
+// the owner gets the focus back (without a window manager nobody else gives it back).
 class DialogHost : public HostWnd {
     Q_OBJECT
 public:
@@ -30,6 +31,8 @@ public:
 
 protected:
     void onCloseMessage() override { endDialog(kIdCancel); }
+    // Escape closes the dialog as its close button does (Cancel).
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     QEventLoop* m_loop = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/MessageBox.h"
 
+#include <QKeyEvent>
 #include <QMessageBox>
 
 #include "ui/DialogHost.h"
@@ -36,7 +37,7 @@ protected:
             sw->hide();
         if (third)
             third->hide();
-        if (m_type == kMbOkCancel) {
+        if (buttons() == kMbOkCancel) {
             if (first)
                 first->setText(QStringLiteral("OK"));
             if (second) {
@@ -51,6 +52,28 @@ protected:
                 first->setText(QStringLiteral("OK"));
             if (second)
                 second->hide();
+        }
+        // The default button has the focus from the start, so Enter and Space choose it and
+        // its focus mark shows which one it is.
+        Window* def = buttons() == kMbOkCancel && (m_type & kMbDefButton2) ? second : first;
+        if (def) {
+            def->setFocus(Qt::TabFocusReason);
+        }
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        // Keys the focused button did not take.
+        switch (e->key()) {
+            case Qt::Key_Escape:
+                endDialog(buttons() == kMbOkCancel ? kIdCancel : kIdOk);
+                e->accept();
+                return;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                endDialog(buttons() == kMbOkCancel && (m_type & kMbDefButton2) ? kIdCancel : kIdOk);
+                e->accept();
+                return;
+            default:
+                DialogHost::keyPressEvent(e);
         }
     }
     bool onEvent(Event& e) override {
@@ -69,6 +92,8 @@ protected:
     }
 
 private:
+    unsigned buttons() const { return m_type & 0xF; }
+
     QString m_text;
     QString m_caption;
     unsigned m_type;
@@ -93,9 +118,11 @@ int messageBox(QWidget* owner, const QString& text, const QString& caption, unsi
         Toolkit* tk = Toolkit::instance();
         const QString t = tk ? tk->tr(text) : text;
         const QString c = tk ? tk->tr(caption) : caption;
-        const auto buttons =
-            type == kMbOkCancel ? (QMessageBox::Ok | QMessageBox::Cancel) : QMessageBox::Ok;
-        return QMessageBox::warning(owner, c, t, buttons) == QMessageBox::Ok ? kIdOk : kIdCancel;
+        const bool okCancel = (type & 0xF) == kMbOkCancel;
+        const auto buttons = okCancel ? (QMessageBox::Ok | QMessageBox::Cancel) : QMessageBox::Ok;
+        const auto def = okCancel && (type & kMbDefButton2) ? QMessageBox::Cancel : QMessageBox::Ok;
+        return QMessageBox::warning(owner, c, t, buttons, def) == QMessageBox::Ok ? kIdOk
+                                                                                  : kIdCancel;
     }
     const int r = dlg.doModal(owner);
     return r == kIdOk ? kIdOk : kIdCancel;

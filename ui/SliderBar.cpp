@@ -1,7 +1,9 @@
 #include "ui/SliderBar.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "ui/Skin.h"
 #include "ui/Toolkit.h"
@@ -10,6 +12,7 @@ namespace kg::ui {
 
 SliderBar::SliderBar(QWidget* parent) : Window(parent) {
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 bool SliderBar::applyAttribute(const QString& name, const QString& value) {
@@ -163,6 +166,59 @@ void SliderBar::mouseReleaseEvent(QMouseEvent* e) {
     if (m_dragging) {
         m_dragging = false;
         update();
+    }
+    e->accept();
+}
+
+}  // namespace kg::ui
+
+namespace kg::ui {
+
+void SliderBar::keyPressEvent(QKeyEvent* e) {
+    const int page = qMax(1, (m_max - m_min) / 5);
+    int target = m_value;
+    switch (e->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Down:
+            target = m_value - 1;
+            break;
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+            target = m_value + 1;
+            break;
+        case Qt::Key_PageDown:
+            target = m_value - page;
+            break;
+        case Qt::Key_PageUp:
+            target = m_value + page;
+            break;
+        case Qt::Key_Home:
+            target = m_min;
+            break;
+        case Qt::Key_End:
+            target = m_max;
+            break;
+        default:
+            Window::keyPressEvent(e);
+            return;
+    }
+    e->accept();
+    if (isEnabled()) {
+        moveByUser(target);
+    }
+}
+
+void SliderBar::wheelEvent(QWheelEvent* e) {
+    if (!isEnabled()) {
+        e->ignore();
+        return;
+    }
+    // A notch is 120 units; touchpads send smaller parts, which add up.
+    m_wheelRest += e->angleDelta().y() != 0 ? e->angleDelta().y() : e->angleDelta().x();
+    const int steps = m_wheelRest / 120;
+    m_wheelRest -= steps * 120;
+    if (steps != 0) {
+        moveByUser(m_value + steps);
     }
     e->accept();
 }

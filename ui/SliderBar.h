@@ -6,8 +6,9 @@ namespace kg::ui {
 
 // A slider, tag "sliderbar": range from the layout ("min", "max", "value"), skins for the
 // track ("bkgndSkin"), the filled part ("posSkin") and the thumb ("thumbSkin"). Dragging or
-// clicking moves it and raises the slider-position event with the new value; setValue clamps
-// to the range and raises nothing.
+// clicking moves it and raises the slider-position event with the new value, and so do the
+// keyboard (when it has the focus) and the mouse wheel; setValue clamps to the range and raises
+// nothing.
 class SliderBar : public Window {
     Q_OBJECT
     KG_UI_CLASS(Window, "sliderbar")
@@ -28,6 +29,11 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    // Arrows move by one step, Page Up/Down by a fifth of the range, Home/End to the ends;
+    // each move raises the slider-position event as a drag does.
+    void keyPressEvent(QKeyEvent* e) override;
+    // One step per notch of the wheel over the slider.
+    void wheelEvent(QWheelEvent* e) override;
 
 private:
     int valueAt(const QPoint& pt) const;
@@ -40,6 +46,7 @@ private:
     int m_value = 0;
     bool m_vertical = false;
     bool m_dragging = false;
+    int m_wheelRest = 0;
     const Skin* m_track = nullptr;
     const Skin* m_pos = nullptr;
     const Skin* m_thumb = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/Window.h"
 
 #include <QEnterEvent>
+#include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
@@ -302,14 +303,15 @@ void Window::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.setRenderHint(QPainter::TextAntialiasing);
     paint(p);
+    // Over whatever the control painted, so that every class shows it the same way.
+    if (m_state & kStateFocus) {
+        drawFocus(p);
+    }
 }
 
 void Window::paint(QPainter& p) {
     paintBackground(p);
     paintText(p);
-    if (m_state & kStateFocus) {
-        drawFocus(p);
-    }
 }
 
 void Window::paintBackground(QPainter& p) {
@@ -344,7 +346,23 @@ QRect Window::textRect() const {
     return rect().adjusted(m_textOffset.x(), m_textOffset.y(), 0, 0);
 }
 
-void Window::drawFocus(QPainter&) {}
+void Window::drawFocus(QPainter& p) {
+    Toolkit* tk = Toolkit::instance();
+    QColor accent = tk ? tk->color(QStringLiteral("focus")) : QColor();
+    if (!accent.isValid()) {
+        accent = tk ? tk->color(QStringLiteral("accent")) : QColor();
+    }
+    if (!accent.isValid()) {
+        accent = QColor(0x35, 0xC8, 0xFF);
+    }
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(accent, 2));
+    p.setBrush(Qt::NoBrush);
+    const qreal radius = m_radius > 0 ? m_radius : 6;
+    p.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), radius, radius);
+    p.restore();
+}
 
 QSize Window::desiredSize() const {
     if (m_skin && !m_skin->size().isEmpty()) {
@@ -478,6 +496,33 @@ void Window::changeEvent(QEvent* e) {
         modifyState(isEnabled() ? 0 : kStateDisabled, isEnabled() ? kStateDisabled : 0);
     }
     QWidget::changeEvent(e);
+}
+
+void Window::focusInEvent(QFocusEvent* e) {
+    // A click gives the focus without the mark; the keyboard shows it. When the window comes
+    // back to the front (or a popup closes) the mark comes back as it was.
+    bool mark = true;
+    switch (e->reason()) {
+        case Qt::MouseFocusReason:
+            mark = false;
+            break;
+        case Qt::ActiveWindowFocusReason:
+        case Qt::PopupFocusReason:
+            mark = m_markBeforeLeaving;
+            break;
+        default:
+            break;
+    }
+    modifyState(mark ? kStateFocus : 0, mark ? 0 : kStateFocus);
+    QWidget::focusInEvent(e);
+}
+
+void Window::focusOutEvent(QFocusEvent* e) {
+    const bool windowLeft =
+        e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason;
+    m_markBeforeLeaving = windowLeft ? (state() & kStateFocus) != 0 : true;
+    modifyState(0, kStateFocus);
+    QWidget::focusOutEvent(e);
 }
 
 std::vector<Window*> Window::childWindows() const {

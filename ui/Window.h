@@ -111,7 +111,12 @@ public:
     virtual void paintBackground(QPainter& p);
     virtual void paintText(QPainter& p);
     virtual QRect textRect() const;
+    // The focus mark, drawn over the control while it has the keyboard focus (the default:
+    // an accent-coloured outline).
     virtual void drawFocus(QPainter& p);
+    // Whether the focus mark shows: the control has the focus and it came from the keyboard
+    // (Tab, a dialog's default button), not from a click.
+    bool showsFocusMark() const { return (m_state & kStateFocus) != 0; }
     virtual QSize desiredSize() const;
 
     // Events.
@@ -172,6 +177,8 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void changeEvent(QEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
 
     QFont m_font;
     bool m_hasFont = false;
@@ -194,6 +201,9 @@ private:
     bool m_pressedInside = false;
     bool m_drag = false;
     bool m_wrap = false;
+    // The focus mark showed when the window lost the focus to another window; it shows again
+    // when the window comes back. A control that first gets the focus that way shows it.
+    bool m_markBeforeLeaving = true;
     QStringList m_factoryTags;
     std::map<int, std::vector<EventHandler>> m_handlers;
     std::map<int, QString> m_ownEvents;
