@@ -12,6 +12,14 @@ ProgramOptions parseProgramOptions(const std::vector<std::string>& args) {
             options.emulator = true;
             continue;
         }
+        if (a == "--help") {
+            options.help = true;
+            continue;
+        }
+        if (a == "--version") {
+            options.version = true;
+            continue;
+        }
         if (a == "--screenshot" || a == "--quit-after" || a == "--command") {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
                 options.valid = false;
@@ -38,12 +46,36 @@ ProgramOptions parseProgramOptions(const std::vector<std::string>& args) {
             options.quitAfter_ms = ms;
             continue;
         }
+        if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+            options.valid = false;
+            options.error = "unknown option " + a;
+            return options;
+        }
         if (!options.commandLine.empty()) {
             options.commandLine.push_back(' ');
         }
         options.commandLine += a;
     }
     return options;
+}
+
+std::string programUsage() {
+    return "usage: keyglow [-hid] [--emulator] [--screenshot FILE] [--quit-after MS]\n"
+           "               [--command NAME]...\n"
+           "       keyglow --help | --version\n"
+           "\n"
+           "  -hid               start with the main window hidden (in the tray, or minimised\n"
+           "                     where the desktop has none)\n"
+           "  --emulator         use the built-in emulated keyboard instead of the real one\n"
+           "  --screenshot FILE  save a picture of the main window after start-up, then close\n"
+           "  --quit-after MS    close the main window after MS milliseconds\n"
+           "  --command NAME     raise the command of the control NAME once the window runs\n"
+           "  --help             print this text\n"
+           "  --version          print the version\n";
+}
+
+std::string programVersion() {
+    return std::string("keyglow ") + KEYGLOW_VERSION + "\n";
 }
 
 bool startsHidden(std::string_view commandLine) {

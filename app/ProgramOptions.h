@@ -14,7 +14,12 @@ namespace kg {
 //   --quit-after MS    closes the main window after MS milliseconds
 //   --command NAME     raises the command event of NAME (a button, "zh_cn") once the loop runs;
 //                      repeatable, in order, before a screenshot is taken
+//   --help, --version  print the usage or the version and end
+// Any other word beginning with "--" is an unknown option; single-dash words ("-hid") belong to
+// the start-up's command line.
 struct ProgramOptions {
+    bool help = false;
+    bool version = false;
     bool emulator = false;
     std::vector<QString> commands;
     QString screenshotPath;
@@ -25,6 +30,10 @@ struct ProgramOptions {
 };
 
 ProgramOptions parseProgramOptions(const std::vector<std::string>& args);
+
+// The usage text (several lines, ending with a line break) and the version line.
+std::string programUsage();
+std::string programVersion();
 
 // Exactly "-hid" (case-sensitive, nothing before or after it) starts hidden.
 bool startsHidden(std::string_view commandLine);

@@ -62,6 +62,36 @@ TEST(ProgramOptions, CommandsKeepTheirOrder) {
     EXPECT_EQ(o.commandLine, "");
 }
 
+TEST(ProgramOptions, HelpVersionAndUnknownOptions) {
+    struct Case {
+        std::vector<std::string> args;
+        bool valid, help, version;
+        std::string commandLine;
+    };
+    const Case cases[] = {
+        {{"--help"}, true, true, false, ""},
+        {{"--version"}, true, false, true, ""},
+        {{"--bogus"}, false, false, false, ""},
+        {{"-hid", "--verbose"}, false, false, false, "-hid"},
+        // Single-dash words stay the start-up's command line, as before.
+        {{"-hid"}, true, false, false, "-hid"},
+        {{"-x", "-HID"}, true, false, false, "-x -HID"},
+        {{"--"}, true, false, false, "--"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        const ProgramOptions o = parseProgramOptions(c.args);
+        EXPECT_EQ(o.valid, c.valid);
+        EXPECT_EQ(o.help, c.help);
+        EXPECT_EQ(o.version, c.version);
+        if (c.valid) {
+            EXPECT_EQ(o.commandLine, c.commandLine);
+        } else {
+            EXPECT_EQ(o.error, "unknown option " + c.args.back());
+        }
+    }
+}
+
 TEST(ProgramOptions, BadValuesAreRefused) {
     EXPECT_FALSE(parseProgramOptions({"--quit-after", "abc"}).valid);
     EXPECT_FALSE(parseProgramOptions({"--quit-after", "-5"}).valid);
