@@ -60,6 +60,12 @@ bool isChecked(const kg::ui::RadioBox* radio) {
     return radio != nullptr && radio->isChecked();
 }
 
+void showValue(kg::ui::SliderBar* slider, int value) {
+    if (slider) {
+        slider->setValue(value);
+    }
+}
+
 }  // namespace
 
 LightingPanels::LightingPanels(kg::ui::HostWnd& window, DeviceConnection& connection,
@@ -112,11 +118,44 @@ void LightingPanels::setUp(kg::ui::TabCtrl* effectTabs) {
                          m_window.findChildAs<kg::ui::RadioBox>(kIdDirectionRight0)};
     m_loaderRadios = {m_window.findChildAs<kg::ui::RadioBox>(kIdLoaderLeft3),
                       m_window.findChildAs<kg::ui::RadioBox>(kIdLoaderCenter3)};
+    // Only shown: the right option counts as chosen when neither of the others is checked.
+    m_loaderRight = m_window.findChildAs<kg::ui::RadioBox>(kIdLoaderRight3);
     for (auto* list : {&m_directionRadios, &m_loaderRadios}) {
         for (kg::ui::RadioBox* radio : *list) {
             if (radio) {
                 radio->setChecked(false);
             }
+        }
+    }
+}
+
+void LightingPanels::enableEffectControls(bool on) {
+    if (m_effectTabs) {
+        m_effectTabs->setEnabled(on);
+    }
+    for (auto* list : {&m_speedSliders, &m_brightnessSliders}) {
+        for (kg::ui::SliderBar* slider : *list) {
+            if (slider) {
+                slider->setEnabled(on);
+            }
+        }
+    }
+    for (kg::ui::RadioBox* radio : {m_directionRadios[0], m_directionRadios[1], m_loaderRadios[0],
+                                    m_loaderRadios[1], m_loaderRight}) {
+        if (radio) {
+            radio->setEnabled(on);
+        }
+    }
+}
+
+void LightingPanels::showLoaderSelection(int selection) {
+    // 1 left, 2 centre, anything else right (as loaderSelection reads them back).
+    kg::ui::RadioBox* shown = selection == 1   ? m_loaderRadios[0]
+                              : selection == 2 ? m_loaderRadios[1]
+                                               : m_loaderRight;
+    for (kg::ui::RadioBox* radio : {m_loaderRadios[0], m_loaderRadios[1], m_loaderRight}) {
+        if (radio) {
+            radio->setChecked(radio == shown);
         }
     }
 }
@@ -136,40 +175,37 @@ void LightingPanels::SyncEffectPanel(bool toPanel, bool selectItem) {
     if (toPanel) {
         const int index = store.currentIndex();
         // A changed selection runs the combo box's handler to its end before this goes on.
-        if (selectItem && m_effectCombo) {
-            m_effectCombo->setCurSel(index, true);
+        if (selectItem && m_effectCombo && !m_effectCombo->setCurSel(index, true)) {
+            // No effect in use (20 after a factory reset): the box shows none, quietly.
+            m_effectCombo->setCurSel(-1, false);
         }
         EffectRecord* record = store.record(index);
+        // Without an effect the backlight's sliders and radios would edit nothing.
+        enableEffectControls(record != nullptr);
         if (record == nullptr) {
             return;
         }
+        // The panel shows the record: every slider and radio of the effect's page takes the
+        // stored value, so that showing an effect never changes what is stored.
         if (index == 0) {
             if (m_effectTabs) {
                 m_effectTabs->setCurSel(kPageBrightness);
             }
-            if (kg::ui::SliderBar* bar = m_brightnessSliders[2]) {
-                bar->setValue(record->brightness);
-            }
+            showValue(m_brightnessSliders[2], record->brightness);
         } else if (index == 1) {
             if (m_effectTabs) {
                 m_effectTabs->setCurSel(kPageLoader);
             }
-            if (m_brightnessSliders[2]) {
-                record->brightness = lowByte(m_brightnessSliders[2]->value());
-            }
-            record->selection = static_cast<std::uint8_t>(loaderSelection());
+            showValue(m_speedSliders[3], record->speed);
+            showValue(m_brightnessSliders[3], record->brightness);
+            showLoaderSelection(record->selection);
         } else {
             if (m_effectTabs) {
                 m_effectTabs->setCurSel(kPageSpeedBrightness);
             }
-            if (m_speedSliders[1]) {
-                record->speed = lowByte(m_speedSliders[1]->value());
-            }
-            if (kg::ui::SliderBar* bar = m_brightnessSliders[1]) {
-                bar->setValue(record->brightness);
-            }
+            showValue(m_speedSliders[1], record->speed);
+            showValue(m_brightnessSliders[1], record->brightness);
         }
-        // What was taken into the record reaches the file with the next save.
         return;
     }
 
@@ -182,6 +218,7 @@ void LightingPanels::SyncEffectPanel(bool toPanel, bool selectItem) {
     if (selected == 0) {
         record->brightness = lowByte(positionOr(m_brightnessSliders[2], record->brightness));
     } else if (selected == 1) {
+        record->speed = lowByte(positionOr(m_speedSliders[3], record->speed));
         record->brightness = lowByte(positionOr(m_brightnessSliders[3], record->brightness));
         record->selection = static_cast<std::uint8_t>(loaderSelection());
     } else {
@@ -294,7 +331,9 @@ void LightingPanels::RestoreFactory() {
     if (kg::ui::messageBox(
             &m_window,
             QStringLiteral("All settings will be restored, are you sure you want to continue?"),
-            QStringLiteral("Warning"), kg::ui::kMbOkCancel) != kg::ui::kIdOk) {
+            QStringLiteral("Warning"),
+            // Enter must not wipe everything: Cancel is the default.
+            kg::ui::kMbOkCancel | kg::ui::kMbDefButton2) != kg::ui::kIdOk) {
         return;
     }
     // The keyboard restarts after the reset report; its removal must not end the program.

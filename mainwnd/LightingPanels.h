@@ -94,6 +94,10 @@ private:
     // 1, 2 or 3 from the loader radios; the right one counts as chosen when neither of the
     // other two is checked.
     int loaderSelection() const;
+    // The backlight's sliders and radios, usable only while an effect is chosen.
+    void enableEffectControls(bool on);
+    // Checks the loader radio of a stored selection and unchecks the others.
+    void showLoaderSelection(int selection);
     void clearKeyMarks();
 
     kg::ui::HostWnd& m_window;
@@ -110,6 +114,7 @@ private:
     std::array<kg::ui::RadioBox*, 2> m_directionRadios{};
     // radio_loader_left_3 and radio_loader_center_3.
     std::array<kg::ui::RadioBox*, 2> m_loaderRadios{};
+    kg::ui::RadioBox* m_loaderRight = nullptr;
 };
 
 }  // namespace kg

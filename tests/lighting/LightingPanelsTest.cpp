@@ -25,6 +25,51 @@ TEST_F(LightingPanelsTest, FreshStartSendsOnlyTheSideLightOfSideEffectZero) {
     EXPECT_EQ(control<kg::ui::ComboBox>("cbx_in_lv")->curSel(), 0);
 }
 
+TEST_F(LightingPanelsTest, WithoutAnEffectTheBoxAsksForOneAndTheBacklightControlsWait) {
+    start();
+    ASSERT_EQ(effectCombo()->curSel(), -1);
+    EXPECT_EQ(effectCombo()->cueText(), QStringLiteral("Choose an effect"));
+    EXPECT_EQ(effectCombo()->comboBox()->placeholderText(), QStringLiteral("Choose an effect"));
+    const char* sliders[] = {"bar_general_speed_0",    "bar_const_brightness_0",
+                             "bar_general_speed_1",    "bar_const_brightness_1",
+                             "bar_const_brightness_2", "bar_general_speed_3",
+                             "bar_const_brightness_3"};
+    const char* radios[] = {"radio_direction_left_0", "radio_direction_right_0",
+                            "radio_loader_left_3", "radio_loader_center_3", "radio_loader_right_3"};
+    for (const char* name : sliders) {
+        EXPECT_FALSE(slider(name)->isEnabled()) << name;
+    }
+    for (const char* name : radios) {
+        EXPECT_FALSE(control<kg::ui::RadioBox>(name)->isEnabled()) << name;
+    }
+    // The side light works without a backlight effect.
+    EXPECT_TRUE(slider("bar_side_brightness")->isEnabled());
+
+    choose(effectCombo(), 5);
+
+    for (const char* name : sliders) {
+        EXPECT_TRUE(slider(name)->isEnabled()) << name;
+    }
+    for (const char* name : radios) {
+        EXPECT_TRUE(control<kg::ui::RadioBox>(name)->isEnabled()) << name;
+    }
+}
+
+TEST_F(LightingPanelsTest, ThePlaceholderSpeaksTheLanguageOfTheWindow) {
+    start();
+    ASSERT_TRUE(m_toolkit->installLanguage(QStringLiteral("translator:lang_cn")));
+    m_window->sendMessage(kg::ui::kMsgLanguageChanged, 0, 0);
+    EXPECT_EQ(effectCombo()->comboBox()->placeholderText(), QStringLiteral("选择灯效"));
+}
+
+TEST_F(LightingPanelsTest, TheLevelBoxIsKeptButNotShown) {
+    start();
+    auto* combo = control<kg::ui::ComboBox>("cbx_in_lv");
+    m_window->show();
+    EXPECT_EQ(combo->curSel(), 0);
+    EXPECT_FALSE(combo->isVisible());
+}
+
 TEST_F(LightingPanelsTest, ChoosingEffectFiveShowsPageOneAndSendsDeviceNumberSix) {
     // Record 5: brightness 3, speed 0.
     std::vector<std::pair<int, int>> items(20, {5, 1});
@@ -38,12 +83,120 @@ TEST_F(LightingPanelsTest, ChoosingEffectFiveShowsPageOneAndSendsDeviceNumberSix
     EXPECT_EQ(fileValue(settings("ledeffect.xml"), -1, "sel"), 5);
     EXPECT_EQ(EffectStore::instance().currentIndex(), 5);
     EXPECT_EQ(tabs()->curSel(), 1);
-    EXPECT_EQ(EffectStore::instance().record(5)->speed, 2);
-    // Showing the effect saves nothing beyond the index: the file keeps the old speed until
-    // the next save.
-    EXPECT_EQ(fileValue(settings("ledeffect.xml"), 5, "speed"), 0);
+    // The page shows the record; where the slider stood before is not taken into it.
+    EXPECT_EQ(slider("bar_general_speed_1")->value(), 0);
     EXPECT_EQ(slider("bar_const_brightness_1")->value(), 3);
+    EXPECT_EQ(EffectStore::instance().record(5)->speed, 0);
+    EXPECT_EQ(fileValue(settings("ledeffect.xml"), 5, "speed"), 0);
     EXPECT_EQ(lightingReports(*m_keyboard), std::vector<Bytes>{kEffectSelect6});
+}
+
+// "ledeffect.xml" whose every record has values of its own: speed i % 3, brightness
+// (i + 1) % 6, selection 1 + i % 3.
+QByteArray distinctEffectFile(int sel) {
+    QByteArray xml = "<?xml version=\"1.0\"?>\n<effect sel=\"" + QByteArray::number(sel) + "\">\n";
+    for (int i = 0; i < 20; ++i) {
+        xml += "\t<item speed=\"" + QByteArray::number(i % 3) + "\" brightness=\"" +
+               QByteArray::number((i + 1) % 6) + "\" deriction=\"0\" selection=\"" +
+               QByteArray::number(1 + i % 3) + "\" />\n";
+    }
+    return xml + "</effect>\n";
+}
+
+TEST_F(LightingPanelsTest, SwitchingEffectsNeverChangesWhatTheyStore) {
+    start(distinctEffectFile(20));
+    // Every slider and radio of every page away from the stored values first.
+    for (const char* name :
+         {"bar_general_speed_1", "bar_const_brightness_1", "bar_const_brightness_2",
+          "bar_general_speed_3", "bar_const_brightness_3"}) {
+        slider(name)->setValue(slider(name)->maximum());
+    }
+    const int sequence[] = {5, 1, 7, 0, 19, 2, 1, 13, 4};
+    for (const int effect : sequence) {
+        SCOPED_TRACE(effect);
+        choose(effectCombo(), effect);
+        for (int i = 0; i < 20; ++i) {
+            const EffectRecord* record = EffectStore::instance().record(i);
+            ASSERT_EQ(record->speed, i % 3) << "effect " << i;
+            ASSERT_EQ(record->brightness, (i + 1) % 6) << "effect " << i;
+            ASSERT_EQ(record->selection, 1 + i % 3) << "effect " << i;
+        }
+    }
+    // Each choice saved the whole file; after a restart every effect has its own speed.
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(fileValue(settings("ledeffect.xml"), i, "speed"), i % 3) << "effect " << i;
+        EXPECT_EQ(fileValue(settings("ledeffect.xml"), i, "brightness"), (i + 1) % 6)
+            << "effect " << i;
+    }
+}
+
+TEST_F(LightingPanelsTest, EachPageShowsTheValuesOfItsEffect) {
+    struct Case {
+        int effect;
+        int page;
+        const char* speedSlider;  // nullptr: the page has none
+        const char* brightnessSlider;
+    };
+    const Case cases[] = {{0, 2, nullptr, "bar_const_brightness_2"},
+                          {1, 3, "bar_general_speed_3", "bar_const_brightness_3"},
+                          {2, 1, "bar_general_speed_1", "bar_const_brightness_1"},
+                          {10, 1, "bar_general_speed_1", "bar_const_brightness_1"},
+                          {19, 1, "bar_general_speed_1", "bar_const_brightness_1"}};
+    start(distinctEffectFile(20));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.effect);
+        choose(effectCombo(), c.effect);
+        EXPECT_EQ(tabs()->curSel(), c.page);
+        if (c.speedSlider) {
+            EXPECT_EQ(slider(c.speedSlider)->value(), c.effect % 3);
+        }
+        EXPECT_EQ(slider(c.brightnessSlider)->value(), (c.effect + 1) % 6);
+    }
+}
+
+TEST_F(LightingPanelsTest, EffectOneShowsItsStoredStartingPoint) {
+    struct Case {
+        int selection;
+        const char* checked;
+    };
+    const Case cases[] = {
+        {1, "radio_loader_left_3"}, {2, "radio_loader_center_3"}, {3, "radio_loader_right_3"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.selection);
+        TearDown();
+        QByteArray file = effectFile(1, std::vector<std::pair<int, int>>(20, {5, 1}));
+        // Record 1 is the second item of the file.
+        const int second = file.indexOf("<item", file.indexOf("<item") + 1);
+        const QByteArray was = "selection=\"1\"";
+        file.replace(file.indexOf(was, second), was.size(),
+                     "selection=\"" + QByteArray::number(c.selection) + "\"");
+        start(file);
+        ASSERT_EQ(EffectStore::instance().record(1)->selection, c.selection);
+        for (const char* name :
+             {"radio_loader_left_3", "radio_loader_center_3", "radio_loader_right_3"}) {
+            EXPECT_EQ(control<kg::ui::RadioBox>(name)->isChecked(), std::string(name) == c.checked)
+                << name;
+        }
+        // Showing it changed nothing.
+        EXPECT_EQ(EffectStore::instance().record(1)->selection, c.selection);
+    }
+}
+
+TEST_F(LightingPanelsTest, FlowingSpeedIsStoredInEffectOneAndShownAgain) {
+    start();
+    choose(effectCombo(), 1);
+    m_keyboard->clearReports();
+
+    drag(slider("bar_general_speed_3"), 2);
+
+    EXPECT_EQ(EffectStore::instance().record(1)->speed, 2);
+    EXPECT_EQ(fileValue(settings("ledeffect.xml"), 1, "speed"), 2);
+    EXPECT_EQ(hex(lightingReports(*m_keyboard)), "07 f7 01 00 00 00 00 00 |");
+
+    choose(effectCombo(), 5);
+    slider("bar_general_speed_3")->setValue(0);
+    choose(effectCombo(), 1);
+    EXPECT_EQ(slider("bar_general_speed_3")->value(), 2);
 }
 
 TEST_F(LightingPanelsTest, ChoosingEffectZeroShowsThePageOfItsBrightness) {
@@ -60,18 +213,27 @@ TEST_F(LightingPanelsTest, ChoosingEffectZeroShowsThePageOfItsBrightness) {
     EXPECT_EQ(hex(lightingReports(*m_keyboard)), "07 f7 00 00 00 00 00 00 |");
 }
 
-TEST_F(LightingPanelsTest, ChoosingEffectOneTakesTheCheckedLoaderOption) {
-    start();
+TEST_F(LightingPanelsTest, ChoosingEffectOneShowsItsRecord) {
+    std::vector<std::pair<int, int>> items(20, {5, 1});
+    items[1] = {4, 2};
+    start(effectFile(20, items));
     control<kg::ui::RadioBox>("radio_loader_center_3")->setChecked(true);
-    slider("bar_const_brightness_2")->setValue(4);
+    slider("bar_const_brightness_2")->setValue(1);
     m_keyboard->clearReports();
 
     choose(effectCombo(), 1);
 
     EXPECT_EQ(tabs()->curSel(), 3);
     const EffectRecord* record = EffectStore::instance().record(1);
-    EXPECT_EQ(record->selection, 2);
+    // The stored values stay and the page shows them: another page's slider and the radio
+    // checked before do not reach the record.
+    EXPECT_EQ(record->selection, 1);
     EXPECT_EQ(record->brightness, 4);
+    EXPECT_EQ(record->speed, 2);
+    EXPECT_TRUE(control<kg::ui::RadioBox>("radio_loader_left_3")->isChecked());
+    EXPECT_FALSE(control<kg::ui::RadioBox>("radio_loader_center_3")->isChecked());
+    EXPECT_EQ(slider("bar_const_brightness_3")->value(), 4);
+    EXPECT_EQ(slider("bar_general_speed_3")->value(), 2);
     EXPECT_EQ(hex(lightingReports(*m_keyboard)), "07 f7 01 00 00 00 00 00 |");
 }
 
@@ -232,7 +394,7 @@ TEST_F(LightingPanelsTest, RestoreFactoryAnsweredCancelChangesNothing) {
     EXPECT_EQ(asked[0].text,
               QStringLiteral("All settings will be restored, are you sure you want to continue?"));
     EXPECT_EQ(asked[0].caption, QStringLiteral("Warning"));
-    EXPECT_EQ(asked[0].type, static_cast<unsigned>(kg::ui::kMbOkCancel));
+    EXPECT_EQ(asked[0].type, static_cast<unsigned>(kg::ui::kMbOkCancel | kg::ui::kMbDefButton2));
     EXPECT_EQ(readFile(settings("ledeffect.xml")), ledeffect);
     EXPECT_EQ(readFile(settings("sidemodel.xml")), sidemodel);
     EXPECT_EQ(readFile(settings("record.xml")), record);
@@ -267,9 +429,10 @@ TEST_F(LightingPanelsTest, RestoreFactoryAnsweredOkResetsStoresAndKeyboard) {
     EXPECT_EQ(sideCombo()->curSel(), 0);
     EXPECT_EQ(sideLabel(), QStringLiteral("Speed"));
     EXPECT_EQ(slider("bar_side_brightness")->value(), 4);
-    // Index 20 is no item: the effect panel stays as it was.
-    EXPECT_EQ(effectCombo()->curSel(), 5);
-    EXPECT_EQ(tabs()->curSel(), 1);
+    // No effect is in use any more (20): the box shows none and its page cannot be used.
+    EXPECT_EQ(effectCombo()->curSel(), -1);
+    EXPECT_FALSE(slider("bar_general_speed_1")->isEnabled());
+    EXPECT_FALSE(slider("bar_const_brightness_1")->isEnabled());
     for (const CoordButton& key : image->keys()) {
         ASSERT_EQ(key.checked, 0) << "key " << key.id;
     }
