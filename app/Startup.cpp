@@ -128,6 +128,9 @@ int Startup::run() {
         window.centerOnScreen();
         if (!m_hidden) {
             window.show();
+        } else if (!window.hasTrayIcon()) {
+            // Hidden with no tray to bring it back would be lost: on the task bar instead.
+            window.hideOrMinimise();
         }
         applyDeveloperOptions(window, m_options);
         m_services->startKeyScript();

@@ -6,8 +6,10 @@
 
 #include <pugixml.hpp>
 
+#include "common/Log.h"
 #include "mainwnd/EventPump.h"
 #include "mainwnd/MacroEditorSession.h"
+#include "mainwnd/SShellNotifyIcon.h"
 #include "platform/SingleInstance.h"
 #include "settings/AppConfig.h"
 #include "settings/MacroStore.h"
@@ -158,7 +160,7 @@ bool CMainDlg::onEvent(kg::ui::Event& e) {
         }
         if (name == QLatin1String("btn_min")) {
             // Off the screen and the task bar; the tray icon or a second start shows it again.
-            hide();
+            hideOrMinimise();
             return true;
         }
         if (name == QLatin1String("btn_max")) {
@@ -288,6 +290,30 @@ void CMainDlg::removeKeyAssignment(int id) {
 std::wstring CMainDlg::translateText(const std::wstring& text) const {
     kg::ui::Toolkit* tk = kg::ui::Toolkit::instance();
     return tk ? tk->tr(toQString(text)).toStdWString() : text;
+}
+
+bool CMainDlg::hasTrayIcon() const {
+    for (SShellNotifyIcon* icon : findChildren<SShellNotifyIcon*>()) {
+        if (icon->shown()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CMainDlg::hideOrMinimise() {
+    if (hasTrayIcon()) {
+        hide();
+        return;
+    }
+    static bool said = false;
+    if (!said) {
+        said = true;
+        kg::logLine(kg::LogArea::Platform,
+                    "no system tray: the window is minimised to the task bar instead of "
+                    "hidden\n");
+    }
+    showMinimized();
 }
 
 void CMainDlg::bringToFront() {

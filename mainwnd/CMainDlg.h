@@ -78,6 +78,11 @@ public:
     void refreshKeyMarks() override;
     // Shows the window and brings it to the front (a second start, the tray icon).
     void bringToFront();
+    // Whether the tray icon is in a notification area. Without one, hiding would leave no way
+    // back: "btn_min" and a hidden start minimise to the task bar instead.
+    bool hasTrayIcon() const;
+    // Hides the window into the tray, or minimises it where the desktop has no tray.
+    void hideOrMinimise();
 
     kg::DeviceConnection& connection() { return m_connection; }
     kg::LightingPanels& panels() { return m_panels; }
