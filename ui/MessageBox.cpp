@@ -57,6 +57,7 @@ protected:
         // its focus mark shows which one it is.
         Window* def = buttons() == kMbOkCancel && (m_type & kMbDefButton2) ? second : first;
         if (def) {
+            def->markFocusOnActivation();
             def->setFocus(Qt::TabFocusReason);
         }
     }

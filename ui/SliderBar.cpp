@@ -90,6 +90,10 @@ void SliderBar::paint(QPainter& p) {
         accent = QColor(0x35, 0xC8, 0xFF);
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
+    // A disabled slider edits nothing; it reads as such.
+    if (state() & kStateDisabled) {
+        p.setOpacity(0.35);
+    }
     if (m_track) {
         m_track->draw(p, track, 0);
     } else {

@@ -117,6 +117,9 @@ public:
     // Whether the focus mark shows: the control has the focus and it came from the keyboard
     // (Tab, a dialog's default button), not from a click.
     bool showsFocusMark() const { return (m_state & kStateFocus) != 0; }
+    // The mark shows when the window comes to the front with this control focused (a dialog's
+    // default button, which Enter chooses).
+    void markFocusOnActivation() { m_markBeforeLeaving = true; }
     virtual QSize desiredSize() const;
 
     // Events.
@@ -202,8 +205,8 @@ private:
     bool m_drag = false;
     bool m_wrap = false;
     // The focus mark showed when the window lost the focus to another window; it shows again
-    // when the window comes back. A control that first gets the focus that way shows it.
-    bool m_markBeforeLeaving = true;
+    // when the window comes back. A window's first focus shows none until the keyboard is used.
+    bool m_markBeforeLeaving = false;
     QStringList m_factoryTags;
     std::map<int, std::vector<EventHandler>> m_handlers;
     std::map<int, QString> m_ownEvents;

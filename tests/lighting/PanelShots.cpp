@@ -46,6 +46,25 @@ TEST_F(PanelShots, Pages) {
     save(kSideCard, "panel-side-brightness.png");
 }
 
+// The whole window: with no effect chosen, on each kind of effect page, and with the keyboard
+// focus shown.
+TEST_F(PanelShots, Windows) {
+    start();
+    m_window->show();
+    m_window->activateWindow();
+    const QRect all(QPoint(0, 0), m_window->size());
+    save(all, "main-effect-none.png");
+    choose(effectCombo(), 0);
+    save(all, "main-effect-static.png");
+    choose(effectCombo(), 1);
+    save(all, "main-effect-flowing.png");
+    choose(effectCombo(), 3);
+    save(all, "main-effect-wave.png");
+    // As after a few presses of Tab: the speed slider has the focus and shows its mark.
+    slider("bar_general_speed_1")->setFocus(Qt::TabFocusReason);
+    save(all, "main-focus.png");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
