@@ -1,7 +1,9 @@
 #include "app/Startup.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QTimer>
 
 #include "app/DeveloperOptions.h"
@@ -64,6 +66,16 @@ int Startup::run() {
     tk.resources().openFolder(toQString(kg::joinPath(m_programFolder, L"uires")));
     tk.namedIds().registerTable(kNamedIds, kNamedIdCount, true);
     tk.loadUiDef(QStringLiteral("uidef:xml_init"));
+    // The program's icon for every window (task bar, Alt+Tab), and tooltips in the colours of
+    // the dark windows rather than the desktop's light yellow.
+    if (const QPixmap logo = tk.resources().pixmap(QStringLiteral("ICON:ICON_LOGO"));
+        !logo.isNull()) {
+        QApplication::setWindowIcon(QIcon(logo));
+    }
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        app->setStyleSheet(QStringLiteral(
+            "QToolTip{background:#161A22;color:#E6E9EF;border:1px solid #2A3140;padding:4px;}"));
+    }
 
     // The translation named by config.xml; without it the layouts' own texts show.
     {

@@ -297,12 +297,48 @@ void HostWnd::closeEvent(QCloseEvent* e) {
 void HostWnd::mousePressEvent(QMouseEvent* e) {
     // Presses that no control took and that fall in the caption area drag the window.
     if (e->button() == Qt::LeftButton && m_caption.isValid() &&
-        m_caption.contains(e->position().toPoint()) && windowHandle()) {
-        windowHandle()->startSystemMove();
+        m_caption.contains(e->position().toPoint())) {
+        beginMove(e->globalPosition().toPoint());
         e->accept();
         return;
     }
     QWidget::mousePressEvent(e);
+}
+
+void HostWnd::mouseMoveEvent(QMouseEvent* e) {
+    if (m_moving && (e->buttons() & Qt::LeftButton)) {
+        followMove(e->globalPosition().toPoint());
+        e->accept();
+        return;
+    }
+    QWidget::mouseMoveEvent(e);
+}
+
+void HostWnd::mouseReleaseEvent(QMouseEvent* e) {
+    if (m_moving && e->button() == Qt::LeftButton) {
+        endMove();
+        e->accept();
+        return;
+    }
+    QWidget::mouseReleaseEvent(e);
+}
+
+void HostWnd::beginMove(const QPoint& globalPos) {
+    m_moving = false;
+    if (windowHandle() && windowHandle()->startSystemMove()) {
+        return;
+    }
+    // No window manager takes the move (or none runs): follow the mouse ourselves. Only the
+    // mouse's own movement counts, so a stale idea of where the window is cannot make it jump.
+    m_moving = true;
+    m_movePress = globalPos;
+    m_moveOrigin = pos();
+}
+
+void HostWnd::followMove(const QPoint& globalPos) {
+    if (m_moving) {
+        move(m_moveOrigin + (globalPos - m_movePress));
+    }
 }
 
 void HostWnd::paintEvent(QPaintEvent* e) {

@@ -90,6 +90,13 @@ public:
     // Off: the timer never runs and only runTimelineFrame advances the handlers.
     void setTimelineTimerEnabled(bool on);
 
+    // Moving the window with the mouse from a press at globalPos (the caption area, a control
+    // with "drag"): the window manager moves it when there is one; otherwise the window follows
+    // the mouse by the distance it moved.
+    void beginMove(const QPoint& globalPos);
+    void followMove(const QPoint& globalPos);
+    void endMove() { m_moving = false; }
+
     // Texts of every control again in the current language (the language-change message).
     void retranslateAll();
     QRect captionRect() const { return m_caption; }
@@ -112,6 +119,8 @@ protected:
 
     void closeEvent(QCloseEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
 
 private:
@@ -126,6 +135,9 @@ private:
     QTimer m_timelineTimer;
     bool m_timelineTimerEnabled = true;
     QString m_title;
+    bool m_moving = false;
+    QPoint m_movePress;
+    QPoint m_moveOrigin;
 };
 
 }  // namespace kg::ui

@@ -463,8 +463,10 @@ void Window::leaveEvent(QEvent* e) {
 }
 
 void Window::mousePressEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton && m_drag && window()->windowHandle()) {
-        window()->windowHandle()->startSystemMove();
+    if (e->button() == Qt::LeftButton && m_drag) {
+        if (HostWnd* h = host()) {
+            h->beginMove(e->globalPosition().toPoint());
+        }
         e->accept();
         return;
     }
@@ -477,7 +479,25 @@ void Window::mousePressEvent(QMouseEvent* e) {
     e->accept();
 }
 
+void Window::mouseMoveEvent(QMouseEvent* e) {
+    if (m_drag && (e->buttons() & Qt::LeftButton)) {
+        if (HostWnd* h = host()) {
+            h->followMove(e->globalPosition().toPoint());
+        }
+        e->accept();
+        return;
+    }
+    QWidget::mouseMoveEvent(e);
+}
+
 void Window::mouseReleaseEvent(QMouseEvent* e) {
+    if (m_drag && e->button() == Qt::LeftButton) {
+        if (HostWnd* h = host()) {
+            h->endMove();
+        }
+        e->accept();
+        return;
+    }
     if (!isClickable() || e->button() != Qt::LeftButton) {
         e->ignore();
         return;

@@ -27,6 +27,16 @@ QString versionLabel(CMainDlg& w) {
     return label ? label->displayText() : QStringLiteral("<no label>");
 }
 
+TEST(MainWindow, TheWindowCarriesTheProgramIcon) {
+    StartupHarness h;
+    bool hasIcon = false;
+    h.run([&](Startup&, CMainDlg& w) {
+        hasIcon = !w.windowIcon().isNull() && !w.windowIcon().pixmap(32).isNull();
+        StartupHarness::quit(0);
+    });
+    EXPECT_TRUE(hasIcon);
+}
+
 TEST(MainWindow, FirmwareLabelAfterStart) {
     StartupHarness h;
     QString label;

@@ -1,12 +1,13 @@
 // The toolkit from the keyboard alone, on the offscreen platform: Tab order, the focus mark,
 // the arrow keys on sliders, combo boxes and radios, and message boxes answering Enter and
-// Escape.
+// Escape. Also moving a window by its title without a window manager.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QTimer>
 #include <QWheelEvent>
@@ -307,6 +308,47 @@ TEST_F(KeyboardUse, TheOwnerHasTheFocusAgainAfterABoxCloses) {
     QApplication::processEvents();
     EXPECT_EQ(QApplication::activeWindow(), w.get());
     EXPECT_EQ(focusedName(w.get()), QStringLiteral("bar"));
+}
+
+// A mouse event at a point of the screen, as the system reports it to `target`.
+void sendMouse(QWidget* target, QEvent::Type type, const QPoint& global, Qt::MouseButtons held) {
+    QMouseEvent e(type, QPointF(target->mapFromGlobal(global)), QPointF(global), Qt::LeftButton,
+                  held, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &e);
+}
+
+TEST(WindowMove, WithoutAWindowManagerTheTitleMovesTheWindowByTheMouseDistance) {
+    TempResources res{
+        {{"uires.idx", "<resource><LAYOUT><file name='m' path='m.xml'/></LAYOUT></resource>"},
+         {"m.xml", R"(<layout size="300,200" caption="0,0,300,40">
+  <text name="title" pos="10,0,100,40" text="Title"/>
+  <window name="handle" pos="10,100,40,40" drag="1"/>
+</layout>)"}}};
+    Toolkit tk;
+    ASSERT_TRUE(tk.resources().openFolder(res.folder()));
+    HostWnd w(QStringLiteral("LAYOUT:m"));
+    ASSERT_TRUE(w.create());
+    w.move(100, 100);
+    w.show();
+    QApplication::processEvents();
+    // The offscreen platform, like a desktop without a window manager, takes no system move.
+    struct Case {
+        const char* from;  // the control pressed on
+        QPoint delta;
+    };
+    const Case cases[] = {{"title", {30, 20}}, {"title", {-50, 5}}, {"handle", {12, -7}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.from);
+        QWidget* target = w.findChildByName(QLatin1String(c.from));
+        ASSERT_NE(target, nullptr);
+        const QPoint before = w.pos();
+        const QPoint press = target->mapToGlobal(QPoint(5, 5));
+        sendMouse(target, QEvent::MouseButtonPress, press, Qt::LeftButton);
+        sendMouse(target, QEvent::MouseMove, press + c.delta / 2, Qt::LeftButton);
+        sendMouse(target, QEvent::MouseMove, press + c.delta, Qt::LeftButton);
+        sendMouse(target, QEvent::MouseButtonRelease, press + c.delta, Qt::NoButton);
+        EXPECT_EQ(w.pos() - before, c.delta);
+    }
 }
 
 }  // namespace
