@@ -20,21 +20,14 @@ EffectStore& EffectStore::instance() {
 }
 
 bool EffectStore::load(const wchar_t* path) {
-    if (path == nullptr) {
-        return false;
-    }
-    // Set before parsing so that the defaults written on a parse failure land here too.
-    m_path = path;
-
-    pugi::xml_document doc;
-    const bool parsed = kg::loadXmlFile(doc, m_path);
-    return read(doc, parsed);
+    return kg::loadSettingsFile(path, m_path, [this](const pugi::xml_document& doc, bool parsed) {
+        return read(doc, parsed);
+    });
 }
 
 bool EffectStore::loadBuffer(std::string_view bytes) {
-    pugi::xml_document doc;
-    const bool parsed = kg::loadXmlBuffer(doc, bytes);
-    return read(doc, parsed);
+    return kg::loadSettingsBuffer(
+        bytes, [this](const pugi::xml_document& doc, bool parsed) { return read(doc, parsed); });
 }
 
 bool EffectStore::read(const pugi::xml_document& doc, bool parsed) {

@@ -48,20 +48,14 @@ MacroStore& MacroStore::instance() {
 }
 
 bool MacroStore::load(const wchar_t* path) {
-    if (path == nullptr) {
-        return false;
-    }
-    m_path = path;
-
-    pugi::xml_document doc;
-    const bool parsed = kg::loadXmlFile(doc, m_path);
-    return read(doc, parsed);
+    return kg::loadSettingsFile(path, m_path, [this](const pugi::xml_document& doc, bool parsed) {
+        return read(doc, parsed);
+    });
 }
 
 bool MacroStore::loadBuffer(std::string_view bytes) {
-    pugi::xml_document doc;
-    const bool parsed = kg::loadXmlBuffer(doc, bytes);
-    return read(doc, parsed);
+    return kg::loadSettingsBuffer(
+        bytes, [this](const pugi::xml_document& doc, bool parsed) { return read(doc, parsed); });
 }
 
 bool MacroStore::read(const pugi::xml_document& doc, bool parsed) {
