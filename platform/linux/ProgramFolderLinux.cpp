@@ -30,6 +30,13 @@ bool makeFolders(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// /usr belongs to the package manager: a program installed there never writes its settings
+// beside itself, even when run as root (the files would outlive the package's removal and be
+// shared by every user).
+bool isSystemFolder(const std::string& path) {
+    return path == "/usr" || path.rfind("/usr/", 0) == 0;
+}
+
 }  // namespace
 
 std::wstring programFolder() {
@@ -58,7 +65,8 @@ std::wstring writableConfigFolder() {
 }
 
 std::wstring writableConfigFolderFor(const std::wstring& folder) {
-    if (!folder.empty() && ::access(linux_detail::nativePath(folder).c_str(), W_OK) == 0) {
+    const std::string native = linux_detail::nativePath(folder);
+    if (!folder.empty() && !isSystemFolder(native) && ::access(native.c_str(), W_OK) == 0) {
         return folder;
     }
     std::string base;

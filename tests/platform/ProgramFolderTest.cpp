@@ -99,6 +99,15 @@ TEST_F(ConfigFolderFallback, AWritableProgramFolderIsKeptWhateverTheEnvironment)
     EXPECT_FALSE(std::filesystem::exists(m_dir / "xdg"));
 }
 
+TEST_F(ConfigFolderFallback, AnInstallUnderUsrNeverWritesBesideItselfEvenAsRoot) {
+    // /usr/lib is writable when the tests run as root, as an installed program run by root is.
+    ScopedEnv xdg("XDG_CONFIG_HOME", (m_dir / "xdg").c_str());
+    for (const wchar_t* folder : {L"/usr/lib", L"/usr"}) {
+        EXPECT_EQ(std::filesystem::path(platform::writableConfigFolderFor(folder)),
+                  m_dir / "xdg" / "keyglow");
+    }
+}
+
 #else
 
 // LOCALAPPDATA for one test, put back afterwards.
