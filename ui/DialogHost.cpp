@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QPointer>
 
+#include "ui/ScreenFit.h"
+
 namespace kg::ui {
 
 namespace {
@@ -39,17 +41,16 @@ int DialogHost::doModal(QWidget* owner) {
     if (m_ended) {
         return m_result;
     }
+    if (owner) {
+        ScreenFit::openOver(*this, *owner);
+    } else {
+        centerOnScreen();
+    }
     if (runner()) {
         const int r = runner()(*this);
         return m_ended ? m_result : r;
     }
     setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
-    if (owner) {
-        const QRect o = owner->window()->geometry();
-        move(o.center() - QPoint(width() / 2, height() / 2));
-    } else {
-        centerOnScreen();
-    }
     show();
     raise();
     activateWindow();

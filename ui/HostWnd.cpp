@@ -11,14 +11,17 @@
 #include <algorithm>
 
 #include "ui/LayoutBuilder.h"
+#include "ui/ScreenFit.h"
 #include "ui/Toolkit.h"
 #include "ui/UiLog.h"
+#include "ui/WindowPositionSync.h"
 
 namespace kg::ui {
 
 HostWnd::HostWnd(QString layoutResource, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
-      m_layoutResource(std::move(layoutResource)) {
+      m_layoutResource(std::move(layoutResource)),
+      m_positionSync(new WindowPositionSync(*this)) {
     m_timelineTimer.setInterval(10);
     connect(&m_timelineTimer, &QTimer::timeout, this, &HostWnd::runTimelineFrame);
 }
@@ -226,12 +229,7 @@ void HostWnd::destroyWindow() {
 }
 
 void HostWnd::centerOnScreen() {
-    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen) {
-        return;
-    }
-    const QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
+    ScreenFit::openCentred(*this, screen());
 }
 
 void HostWnd::registerTimelineHandler(ITimelineHandler* handler) {
@@ -332,7 +330,9 @@ void HostWnd::beginMove(const QPoint& globalPos) {
     // mouse's own movement counts, so a stale idea of where the window is cannot make it jump.
     m_moving = true;
     m_movePress = globalPos;
-    m_moveOrigin = pos();
+    // The native window's position: the press has just brought it in step with the window
+    // system (WindowPositionSync); the widget's own may still be catching up.
+    m_moveOrigin = windowHandle() ? windowHandle()->framePosition() : pos();
 }
 
 void HostWnd::followMove(const QPoint& globalPos) {

@@ -15,6 +15,8 @@
 
 namespace kg::ui {
 
+class WindowPositionSync;
+
 // A control that animates registers one of these with its host; the host calls onNextFrame
 // every 10 ms while at least one handler is registered.
 class ITimelineHandler {
@@ -79,6 +81,8 @@ public:
     // is hidden. The object stays until its owner deletes it. Destroying the toolkit's main
     // window ends the message loop with 0.
     void destroyWindow();
+    // Centres the window on the screen it opens on (the mouse pointer's), the program's windows
+    // there shown smaller when this one would not fit (ScreenFit).
     void centerOnScreen();
 
     // The frame timeline.
@@ -100,6 +104,8 @@ public:
     // Texts of every control again in the current language (the language-change message).
     void retranslateAll();
     QRect captionRect() const { return m_caption; }
+    // Keeps the window's position as the window system has it (popups, moves start from it).
+    WindowPositionSync& positionSync() const { return *m_positionSync; }
 
 protected:
     // The message map. Returns true when handled; `result` is the answer.
@@ -127,6 +133,7 @@ private:
     void notifyDestroy(Window* w);
 
     QString m_layoutResource;
+    WindowPositionSync* m_positionSync;  // a child object
     Window* m_root = nullptr;
     bool m_created = false;
     bool m_destroyed = false;

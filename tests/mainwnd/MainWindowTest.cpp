@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QMouseEvent>
 #include <QPoint>
 #include <QWidget>
 
@@ -180,6 +182,62 @@ TEST(MainWindow, MoreMenuOpensAtTheButtonsBottomLeftCorner) {
     });
     EXPECT_EQ(opened, expected);
     EXPECT_TRUE(h.boxes.empty());
+}
+
+// A mouse event as the window system reports it for a window it has at `windowOnScreen` (the
+// client area's top-left), which need not be where Qt believes the window is.
+void sendMouse(QWidget& target, QEvent::Type type, const QPoint& inTarget,
+               const QPoint& windowOnScreen, Qt::MouseButtons buttons) {
+    const QPoint inWindow = target.mapTo(target.window(), inTarget);
+    QMouseEvent e(type, QPointF(inTarget), QPointF(inWindow), QPointF(windowOnScreen + inWindow),
+                  Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(&target, &e);
+    // Each event comes from the loop, with what the window system said in between.
+    QApplication::processEvents();
+}
+
+// Right after a window manager maps the window, Qt's idea of its position can be stale: the
+// window really is 250 px further right than Qt believes.
+const QPoint kStaleBy(250, 40);
+
+TEST(MainWindow, MoreMenuOpensAtTheButtonWhereTheWindowReallyIs) {
+    StartupHarness h;
+    QPoint expected, opened;
+    h.run([&](Startup&, CMainDlg& w) {
+        kg::ui::Window* button = w.findChildByName(QStringLiteral("btn_more"));
+        ASSERT_NE(button, nullptr);
+        const QPoint real = w.mapToGlobal(QPoint(0, 0)) + kStaleBy;
+        expected = real + button->mapTo(&w, QPoint(0, button->height()));
+        kg::ui::Menu::setChooser([&](const kg::ui::Menu&, const QPoint& at) {
+            opened = at;
+            return nullptr;
+        });
+        sendMouse(*button, QEvent::MouseButtonPress, QPoint(5, 5), real, Qt::LeftButton);
+        sendMouse(*button, QEvent::MouseButtonRelease, QPoint(5, 5), real, Qt::NoButton);
+        kg::ui::Menu::setChooser(nullptr);
+        StartupHarness::quit(0);
+    });
+    EXPECT_EQ(opened, expected);
+}
+
+TEST(MainWindow, DraggingTheTitleMovesTheWindowByTheMousesDistance) {
+    StartupHarness h;
+    QPoint expected, moved;
+    h.run([&](Startup&, CMainDlg& w) {
+        const QPoint real = w.mapToGlobal(QPoint(0, 0)) + kStaleBy;
+        const QPoint grip(400, 28);  // the title bar, away from its controls
+        sendMouse(w, QEvent::MouseButtonPress, grip, real, Qt::LeftButton);
+        for (int step = 1; step <= 3; ++step) {
+            // Only the mouse's screen position counts for the move.
+            sendMouse(w, QEvent::MouseMove, grip + QPoint(10 * step, -5 * step), real,
+                      Qt::LeftButton);
+        }
+        sendMouse(w, QEvent::MouseButtonRelease, grip + QPoint(30, -15), real, Qt::NoButton);
+        expected = real + QPoint(30, -15);
+        moved = w.mapToGlobal(QPoint(0, 0));
+        StartupHarness::quit(0);
+    });
+    EXPECT_EQ(moved, expected);
 }
 
 TEST(MainWindow, UnpluggingTheKeyboardEndsTheProgram) {
