@@ -2,7 +2,9 @@
 ;   makensis -DVERSION=x.y.z -DSTAGE=<program folder> -DOUTFILE=<setup.exe> keyglow.nsi
 ; STAGE holds keyglow.exe with uires\ and config.xml beside it. A silent install (/S) takes the
 ; default choices, starting with Windows included; /NOAUTOSTART leaves that out.
-Unicode true
+; The program is a 64-bit program, and so is its installer: a 32-bit installer would need the
+; 32-bit side of Windows (WOW64), which a 64-bit Wine without its 32-bit part does not have.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 

@@ -14,7 +14,7 @@ using namespace kgtest;
 const Bytes kEffectSelect6{0x07, 0xF7, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00};
 
 TEST_F(LightingPanelsTest, FreshStartSendsOnlyTheSideLightOfSideEffectZero) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     // No effect in use (20) leaves the effect combo box without a selection and sends nothing;
     // the side light's stored 0 differs from the layout's empty selection.
     EXPECT_EQ(effectCombo()->curSel(), -1);
@@ -26,7 +26,7 @@ TEST_F(LightingPanelsTest, FreshStartSendsOnlyTheSideLightOfSideEffectZero) {
 }
 
 TEST_F(LightingPanelsTest, WithoutAnEffectTheBoxAsksForOneAndTheBacklightControlsWait) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_EQ(effectCombo()->curSel(), -1);
     EXPECT_EQ(effectCombo()->cueText(), QStringLiteral("Choose an effect"));
     EXPECT_EQ(effectCombo()->comboBox()->placeholderText(), QStringLiteral("Choose an effect"));
@@ -56,14 +56,14 @@ TEST_F(LightingPanelsTest, WithoutAnEffectTheBoxAsksForOneAndTheBacklightControl
 }
 
 TEST_F(LightingPanelsTest, ThePlaceholderSpeaksTheLanguageOfTheWindow) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     ASSERT_TRUE(m_toolkit->installLanguage(QStringLiteral("translator:lang_cn")));
     m_window->sendMessage(kg::ui::kMsgLanguageChanged, 0, 0);
     EXPECT_EQ(effectCombo()->comboBox()->placeholderText(), QStringLiteral("选择灯效"));
 }
 
 TEST_F(LightingPanelsTest, TheLevelBoxIsKeptButNotShown) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     auto* combo = control<kg::ui::ComboBox>("cbx_in_lv");
     m_window->show();
     EXPECT_EQ(combo->curSel(), 0);
@@ -74,7 +74,7 @@ TEST_F(LightingPanelsTest, ChoosingEffectFiveShowsPageOneAndSendsDeviceNumberSix
     // Record 5: brightness 3, speed 0.
     std::vector<std::pair<int, int>> items(20, {5, 1});
     items[5] = {3, 0};
-    start(effectFile(20, items));
+    ASSERT_NO_FATAL_FAILURE(start(effectFile(20, items)));
     slider("bar_general_speed_1")->setValue(2);
     m_keyboard->clearReports();
 
@@ -104,7 +104,7 @@ QByteArray distinctEffectFile(int sel) {
 }
 
 TEST_F(LightingPanelsTest, SwitchingEffectsNeverChangesWhatTheyStore) {
-    start(distinctEffectFile(20));
+    ASSERT_NO_FATAL_FAILURE(start(distinctEffectFile(20)));
     // Every slider and radio of every page away from the stored values first.
     for (const char* name :
          {"bar_general_speed_1", "bar_const_brightness_1", "bar_const_brightness_2",
@@ -142,7 +142,7 @@ TEST_F(LightingPanelsTest, EachPageShowsTheValuesOfItsEffect) {
                           {2, 1, "bar_general_speed_1", "bar_const_brightness_1"},
                           {10, 1, "bar_general_speed_1", "bar_const_brightness_1"},
                           {19, 1, "bar_general_speed_1", "bar_const_brightness_1"}};
-    start(distinctEffectFile(20));
+    ASSERT_NO_FATAL_FAILURE(start(distinctEffectFile(20)));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.effect);
         choose(effectCombo(), c.effect);
@@ -170,7 +170,7 @@ TEST_F(LightingPanelsTest, EffectOneShowsItsStoredStartingPoint) {
         const QByteArray was = "selection=\"1\"";
         file.replace(file.indexOf(was, second), was.size(),
                      "selection=\"" + QByteArray::number(c.selection) + "\"");
-        start(file);
+        ASSERT_NO_FATAL_FAILURE(start(file));
         ASSERT_EQ(EffectStore::instance().record(1)->selection, c.selection);
         for (const char* name :
              {"radio_loader_left_3", "radio_loader_center_3", "radio_loader_right_3"}) {
@@ -183,7 +183,7 @@ TEST_F(LightingPanelsTest, EffectOneShowsItsStoredStartingPoint) {
 }
 
 TEST_F(LightingPanelsTest, FlowingSpeedIsStoredInEffectOneAndShownAgain) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     choose(effectCombo(), 1);
     m_keyboard->clearReports();
 
@@ -202,7 +202,7 @@ TEST_F(LightingPanelsTest, FlowingSpeedIsStoredInEffectOneAndShownAgain) {
 TEST_F(LightingPanelsTest, ChoosingEffectZeroShowsThePageOfItsBrightness) {
     std::vector<std::pair<int, int>> items(20, {5, 1});
     items[0] = {2, 1};
-    start(effectFile(7, items));
+    ASSERT_NO_FATAL_FAILURE(start(effectFile(7, items)));
     m_keyboard->clearReports();
 
     choose(effectCombo(), 0);
@@ -216,7 +216,7 @@ TEST_F(LightingPanelsTest, ChoosingEffectZeroShowsThePageOfItsBrightness) {
 TEST_F(LightingPanelsTest, ChoosingEffectOneShowsItsRecord) {
     std::vector<std::pair<int, int>> items(20, {5, 1});
     items[1] = {4, 2};
-    start(effectFile(20, items));
+    ASSERT_NO_FATAL_FAILURE(start(effectFile(20, items)));
     control<kg::ui::RadioBox>("radio_loader_center_3")->setChecked(true);
     slider("bar_const_brightness_2")->setValue(1);
     m_keyboard->clearReports();
@@ -246,7 +246,7 @@ TEST_F(LightingPanelsTest, LoaderOptionsGiveSelectionOneTwoOrThree) {
                           {"radio_loader_center_3", 2},
                           {"radio_loader_right_3", 3},
                           {nullptr, 3}};
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     choose(effectCombo(), 1);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.checked ? c.checked : "none checked");
@@ -267,7 +267,7 @@ TEST_F(LightingPanelsTest, LoaderOptionsGiveSelectionOneTwoOrThree) {
 }
 
 TEST_F(LightingPanelsTest, BrightnessOfEffectOneFromItsSliderIsSavedAndSent) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     choose(effectCombo(), 1);
     m_keyboard->clearReports();
 
@@ -280,7 +280,7 @@ TEST_F(LightingPanelsTest, BrightnessOfEffectOneFromItsSliderIsSavedAndSent) {
 }
 
 TEST_F(LightingPanelsTest, BrightnessOfEffectZeroFromItsSliderIsSavedAndSent) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     choose(effectCombo(), 0);
     m_keyboard->clearReports();
 
@@ -292,7 +292,7 @@ TEST_F(LightingPanelsTest, BrightnessOfEffectZeroFromItsSliderIsSavedAndSent) {
 }
 
 TEST_F(LightingPanelsTest, TheUnusedComboBoxChangesNothing) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     choose(effectCombo(), 5);
     m_keyboard->clearReports();
     const QByteArray before = readFile(settings("ledeffect.xml"));
@@ -310,7 +310,7 @@ TEST_F(LightingPanelsTest, EverySliderOfTheBacklightResendsTheChosenEffect) {
                              "bar_general_speed_1",    "bar_const_brightness_1",
                              "bar_const_brightness_2", "bar_general_speed_3",
                              "bar_const_brightness_3"};
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     choose(effectCombo(), 5);
     for (const char* name : sliders) {
         SCOPED_TRACE(name);
@@ -326,7 +326,7 @@ TEST_F(LightingPanelsTest, EverySliderOfTheBacklightResendsTheChosenEffect) {
 }
 
 TEST_F(LightingPanelsTest, DirectionRadiosResendTheChosenEffect) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     choose(effectCombo(), 5);
     for (const char* name : {"radio_direction_left_0", "radio_direction_right_0"}) {
         SCOPED_TRACE(name);
@@ -347,7 +347,7 @@ TEST_F(LightingPanelsTest, SideEffectsNameTheirSliderAndSendTheirReport) {
                           {3, "Brightness", "07 ff ff 20 00 00 73 00 |"},
                           {11, "Brightness", "07 ff ff 20 00 00 7b 00 |"},
                           {1, "Speed", "07 ff ff 20 00 00 41 00 |"}};
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sideEffect);
         m_keyboard->clearReports();
@@ -361,7 +361,7 @@ TEST_F(LightingPanelsTest, SideEffectsNameTheirSliderAndSendTheirReport) {
 }
 
 TEST_F(LightingPanelsTest, SideSliderSetsTheLevelOfTheSideEffect) {
-    start();
+    ASSERT_NO_FATAL_FAILURE(start());
     choose(sideCombo(), 3);
     SideLightRecord* record = SideLightStore::instance().record(3);
     record->levelAndEffect = 0x7A;  // a low nibble the level must leave alone
@@ -376,7 +376,7 @@ TEST_F(LightingPanelsTest, SideSliderSetsTheLevelOfTheSideEffect) {
 
 TEST_F(LightingPanelsTest, RestoreFactoryAnsweredCancelChangesNothing) {
     std::vector<std::pair<int, int>> items(20, {2, 0});
-    start(effectFile(5, items), sideFile(4, std::vector<int>(12, 3)));
+    ASSERT_NO_FATAL_FAILURE(start(effectFile(5, items), sideFile(4, std::vector<int>(12, 3))));
     RecordStore::instance().setRecord(KeyRecord{0x41, 1, 0, 0, L"A", L"B", {}});
     const QByteArray ledeffect = readFile(settings("ledeffect.xml"));
     const QByteArray sidemodel = readFile(settings("sidemodel.xml"));
@@ -406,7 +406,7 @@ TEST_F(LightingPanelsTest, RestoreFactoryAnsweredCancelChangesNothing) {
 
 TEST_F(LightingPanelsTest, RestoreFactoryAnsweredOkResetsStoresAndKeyboard) {
     std::vector<std::pair<int, int>> items(20, {2, 0});
-    start(effectFile(5, items), sideFile(4, std::vector<int>(12, 1)));
+    ASSERT_NO_FATAL_FAILURE(start(effectFile(5, items), sideFile(4, std::vector<int>(12, 1))));
     ASSERT_EQ(sideCombo()->curSel(), 4);
     ASSERT_EQ(sideLabel(), QStringLiteral("Brightness"));
     RecordStore::instance().setRecord(KeyRecord{0x41, 1, 0, 0, L"A", L"B", {}});
@@ -462,7 +462,8 @@ TEST_F(LightingPanelsTest, RestoreFactoryAnsweredOkResetsStoresAndKeyboard) {
 TEST_F(LightingPanelsTest, StartupSendsTheStoredEffectAndSideEffect) {
     std::vector<std::pair<int, int>> items(20, {5, 1});
     items[5] = {1, 2};
-    start(effectFile(5, items), sideFile(3, {4, 4, 4, 6, 7, 7, 7, 7, 7, 7, 7, 7}));
+    ASSERT_NO_FATAL_FAILURE(
+        start(effectFile(5, items), sideFile(3, {4, 4, 4, 6, 7, 7, 7, 7, 7, 7, 7, 7})));
 
     EXPECT_EQ(effectCombo()->curSel(), 5);
     EXPECT_EQ(tabs()->curSel(), 1);

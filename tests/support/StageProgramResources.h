@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 #include <pugixml.hpp>
@@ -13,10 +14,12 @@ namespace kgtest {
 // The program's resource folder as the build leaves it (bin/uires), staged for a process
 // whose program folder is not bin/: `dir` receives a uires.idx whose entries point into
 // bin/uires and a copy of the main window's layout whose keyboard image names the key layout
-// through a path relative to this process's program folder. False when the build has not
-// produced the folder.
+// through a path relative to this process's program folder. An entry that no relative path
+// reaches (on Windows: `dir` on another drive than the build tree) is copied into `dir`. False
+// when the build has not produced the folder.
 inline bool stageProgramResources(const QString& dir, QString* why) {
-    const QString uires = QStringLiteral(KEYGLOW_BIN_DIR "/uires");
+    // With its drive: on Windows the build tree's path names none.
+    const QString uires = QFileInfo(QStringLiteral(KEYGLOW_BIN_DIR "/uires")).absoluteFilePath();
     pugi::xml_document index;
     if (!index.load_file((uires + QStringLiteral("/uires.idx")).toUtf8().constData()) ||
         !QFile::exists(uires + QStringLiteral("/image/keyboard.png"))) {
@@ -36,7 +39,17 @@ inline bool stageProgramResources(const QString& dir, QString* why) {
                 file.attribute("path").set_value("main.xml");
                 continue;
             }
-            file.attribute("path").set_value(staged.relativeFilePath(target).toUtf8().constData());
+            QString path = staged.relativeFilePath(target);
+            if (QDir::isAbsolutePath(path)) {
+                path = QDir(uires).relativeFilePath(target);
+                const QString copy = staged.filePath(path);
+                QFile::remove(copy);
+                if (!QDir().mkpath(QFileInfo(copy).absolutePath()) || !QFile::copy(target, copy)) {
+                    *why = QStringLiteral("%1 cannot be copied to %2").arg(target, copy);
+                    return false;
+                }
+            }
+            file.attribute("path").set_value(path.toUtf8().constData());
         }
     }
     pugi::xml_document layout;
@@ -45,7 +58,7 @@ inline bool stageProgramResources(const QString& dir, QString* why) {
         return false;
     }
     const QDir program(QString::fromStdWString(platform::programFolder()));
-    const QString toBin = program.relativeFilePath(QStringLiteral(KEYGLOW_BIN_DIR));
+    const QString toBin = program.relativeFilePath(QFileInfo(uires).absolutePath());
     for (pugi::xpath_node n : layout.select_nodes("//*[@crdxml]")) {
         const QString crd = QString::fromUtf8(n.node().attribute("crdxml").value());
         n.node().attribute("crdxml").set_value(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDir>
 #include <QString>
 #include <QTimer>
 #include <functional>
@@ -46,6 +47,14 @@ public:
     // Runs the program; `whileRunning` is called once the loop runs.
     int run(std::function<void(Startup&, CMainDlg&)> whileRunning = nullptr,
             std::function<void(Startup&)> beforeWindow = nullptr) {
+        // The start-up moves into the program folder, which goes away with this harness. The
+        // build tree's paths name no drive, so on Windows they only lead into the build tree
+        // while the current folder is on its drive: the next test needs the folder back.
+        const QString before = QDir::currentPath();
+        struct Back {
+            QString folder;
+            ~Back() { QDir::setCurrent(folder); }
+        } back{before};
         Startup startup(options);
         startup.setProgramFolder(folder.wpath());
         startup.setSettingsFolder(settingsFolder.empty() ? folder.wpath() : settingsFolder);

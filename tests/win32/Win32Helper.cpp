@@ -6,7 +6,16 @@
 //   helper guard-wait NAME     takes the named guard NAME (waiting as long as it takes) and
 //                              exits 0 once held, 1 when it could not be taken
 //   helper guard-abandon NAME  takes the guard NAME and ends without releasing it
+//   helper tray present        exits 0 when the notification area holds the icon of the running
+//                              program's tray window, 1 when it does not (or there is no such
+//                              window)
+//   helper tray remove         takes that icon out of the notification area, as a shell that
+//                              restarts forgets it; exits 0 when it was there
+//   helper tray announce       tells every top-level window that a new shell has started
+//                              ("TaskbarCreated"), as the shell does after a restart
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <cstring>
 #include <string>
@@ -46,6 +55,29 @@ int main(int argc, char** argv) {
         platform::NamedGuard guard(name);
         // Ends with the guard held: the system marks the mutex abandoned.
         ExitProcess(guard.held() ? 0 : 1);
+    }
+    if (mode == "tray") {
+        // Qt's window that owns a QSystemTrayIcon's icon (icon id 0). A top-level window, so
+        // that the shell's broadcast reaches it.
+        HWND owner = FindWindowW(nullptr, L"QTrayIconMessageWindow");
+        if (name == "announce") {
+            const UINT created = RegisterWindowMessageW(L"TaskbarCreated");
+            return created != 0 && PostMessageW(HWND_BROADCAST, created, 0, 0) ? 0 : 1;
+        }
+        if (owner == nullptr) {
+            return 1;
+        }
+        NOTIFYICONDATAW icon{};
+        icon.cbSize = sizeof(icon);
+        icon.hWnd = owner;
+        icon.uID = 0;
+        if (name == "present") {
+            // Changing nothing succeeds only for an icon the notification area holds.
+            return Shell_NotifyIconW(NIM_MODIFY, &icon) ? 0 : 1;
+        }
+        if (name == "remove") {
+            return Shell_NotifyIconW(NIM_DELETE, &icon) ? 0 : 1;
+        }
     }
     return 2;
 }
