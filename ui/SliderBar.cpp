@@ -1,8 +1,10 @@
 #include "ui/SliderBar.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include "ui/Skin.h"
@@ -58,9 +60,13 @@ QSize SliderBar::thumbSize() const {
 }
 
 QRect SliderBar::thumbRect() const {
+    return thumbRectAt(m_value);
+}
+
+QRect SliderBar::thumbRectAt(int value) const {
     const QSize t = thumbSize();
     const int span = m_max - m_min;
-    const double f = span > 0 ? double(m_value - m_min) / span : 0.0;
+    const double f = span > 0 ? double(value - m_min) / span : 0.0;
     if (m_vertical) {
         const int travel = height() - t.height();
         return QRect((width() - t.width()) / 2, int(travel * (1.0 - f) + 0.5), t.width(),
@@ -112,6 +118,19 @@ void SliderBar::paint(QPainter& p) {
                    : m_dragging               ? 2
                    : (state() & kStateHover)  ? 1
                                               : 0;
+    const int span = m_max - m_min;
+    if (span > 0 && span <= kMaxDots) {
+        const QColor onFilled(255, 255, 255, 150);
+        QColor onTrack = tk ? tk->color(QStringLiteral("text_secondary")) : QColor();
+        if (!onTrack.isValid()) {
+            onTrack = QColor(0x8B, 0x93, 0xA7);
+        }
+        p.setPen(Qt::NoPen);
+        for (int v = m_min; v <= m_max; ++v) {
+            p.setBrush(v <= m_value ? onFilled : onTrack);
+            p.drawEllipse(QPointF(stepCentre(v)), 1.5, 1.5);
+        }
+    }
     if (m_thumb) {
         m_thumb->draw(p, thumb, st);
     } else {
@@ -137,10 +156,37 @@ int SliderBar::valueAt(const QPoint& pt) const {
     return m_min + int(f * span + 0.5);
 }
 
+QPoint SliderBar::stepCentre(int value) const {
+    return thumbRectAt(value < m_min ? m_min : (value > m_max ? m_max : value)).center();
+}
+
+QString SliderBar::valueText() const {
+    return QStringLiteral("%1 / %2").arg(m_value - m_min).arg(m_max - m_min);
+}
+
+void SliderBar::showValueTip() {
+    // Above the thumb, where the pointer does not cover it.
+    const QRect thumb = thumbRect();
+    QToolTip::showText(mapToGlobal(QPoint(thumb.left(), -thumb.height() - 12)), valueText(), this);
+}
+
+bool SliderBar::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        const QString own = toolTip();
+        const auto* help = static_cast<QHelpEvent*>(e);
+        QToolTip::showText(help->globalPos(),
+                           own.isEmpty() ? valueText() : own + QStringLiteral(": ") + valueText(),
+                           this);
+        return true;
+    }
+    return Window::event(e);
+}
+
 void SliderBar::moveByUser(int v) {
     const int old = m_value;
     setValue(v);
     if (m_value != old) {
+        showValueTip();
         Event e;
         e.id = kEventSliderPos;
         e.value = m_value;
