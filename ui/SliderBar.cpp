@@ -79,17 +79,12 @@ QRect SliderBar::thumbRectAt(int value) const {
 void SliderBar::paint(QPainter& p) {
     paintBackground(p);
     const QRect thumb = thumbRect();
-    const int trackH = m_track && !m_track->size().isEmpty() ? m_track->size().height() : 6;
-    QRect track, filled;
-    if (m_vertical) {
-        track =
-            QRect((width() - trackH) / 2, thumb.height() / 2, trackH, height() - thumb.height());
-        filled =
-            QRect(track.left(), thumb.center().y(), trackH, track.bottom() - thumb.center().y());
-    } else {
-        track = QRect(thumb.width() / 2, (height() - trackH) / 2, width() - thumb.width(), trackH);
-        filled = QRect(track.left(), track.top(), thumb.center().x() - track.left(), trackH);
-    }
+    const QRect track = trackRect();
+    const int trackH = m_vertical ? track.width() : track.height();
+    const QRect filled =
+        m_vertical
+            ? QRect(track.left(), thumb.center().y(), trackH, track.bottom() - thumb.center().y())
+            : QRect(track.left(), track.top(), thumb.center().x() - track.left(), trackH);
     Toolkit* tk = Toolkit::instance();
     QColor accent = tk ? tk->color(QStringLiteral("accent")) : QColor();
     if (!accent.isValid())
@@ -119,16 +114,15 @@ void SliderBar::paint(QPainter& p) {
                    : (state() & kStateHover)  ? 1
                                               : 0;
     const int span = m_max - m_min;
-    if (span > 0 && span <= kMaxDots) {
-        const QColor onFilled(255, 255, 255, 150);
-        QColor onTrack = tk ? tk->color(QStringLiteral("text_secondary")) : QColor();
-        if (!onTrack.isValid()) {
-            onTrack = QColor(0x8B, 0x93, 0xA7);
+    if (span > 0 && span <= kMaxSteps) {
+        QColor mark = tk ? tk->color(QStringLiteral("text_secondary")) : QColor();
+        if (!mark.isValid()) {
+            mark = QColor(0x8B, 0x93, 0xA7);
         }
         p.setPen(Qt::NoPen);
+        p.setBrush(mark);
         for (int v = m_min; v <= m_max; ++v) {
-            p.setBrush(v <= m_value ? onFilled : onTrack);
-            p.drawEllipse(QPointF(stepCentre(v)), 1.5, 1.5);
+            p.drawRoundedRect(QRectF(stepMark(v)), 1, 1);
         }
     }
     if (m_thumb) {
@@ -156,8 +150,23 @@ int SliderBar::valueAt(const QPoint& pt) const {
     return m_min + int(f * span + 0.5);
 }
 
-QPoint SliderBar::stepCentre(int value) const {
-    return thumbRectAt(value < m_min ? m_min : (value > m_max ? m_max : value)).center();
+QRect SliderBar::trackRect() const {
+    const QSize thumb = thumbSize();
+    const int trackH = m_track && !m_track->size().isEmpty() ? m_track->size().height() : 6;
+    if (m_vertical) {
+        return QRect((width() - trackH) / 2, thumb.height() / 2, trackH, height() - thumb.height());
+    }
+    return QRect(thumb.width() / 2, (height() - trackH) / 2, width() - thumb.width(), trackH);
+}
+
+QRect SliderBar::stepMark(int value) const {
+    const QPoint at = thumbRectAt(value < m_min ? m_min : (value > m_max ? m_max : value)).center();
+    const QRect track = trackRect();
+    // Beside the track, so that the filled part and the thumb leave them readable.
+    if (m_vertical) {
+        return QRect(track.right() + 4, at.y() - 1, 4, 2);
+    }
+    return QRect(at.x() - 1, track.bottom() + 4, 2, 4);
 }
 
 QString SliderBar::valueText() const {

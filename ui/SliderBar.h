@@ -8,7 +8,7 @@ namespace kg::ui {
 // track ("bkgndSkin"), the filled part ("posSkin") and the thumb ("thumbSkin"). Dragging or
 // clicking moves it and raises the slider-position event with the new value, and so do the
 // keyboard (when it has the focus) and the mouse wheel; setValue clamps to the range and raises
-// nothing. A range of a few steps shows each step as a dot on the track; the value shows as a
+// nothing. A range of a few steps shows each step as a mark beside the track; the value shows as a
 // tip while the user moves the slider and while the pointer rests on it.
 class SliderBar : public Window {
     Q_OBJECT
@@ -27,10 +27,10 @@ public:
     bool isVertical() const { return m_vertical; }
     // "3 / 5": the value counted from the minimum, of the whole range.
     QString valueText() const;
-    // Where the dot of step `value` sits (its centre); ranges with more than kMaxDots steps
-    // show none.
-    static constexpr int kMaxDots = 20;
-    QPoint stepCentre(int value) const;
+    // The mark of step `value`, beside the track; ranges of more than kMaxSteps steps show
+    // none.
+    static constexpr int kMaxSteps = 20;
+    QRect stepMark(int value) const;
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
@@ -47,6 +47,7 @@ private:
     int valueAt(const QPoint& pt) const;
     QRect thumbRect() const;
     QRect thumbRectAt(int value) const;
+    QRect trackRect() const;
     QSize thumbSize() const;
     void moveByUser(int value);
     void showValueTip();

@@ -163,30 +163,30 @@ TEST_F(PointerFeedback, TheSliderShowsItsValueWhileMovedAndUnderThePointer) {
     EXPECT_EQ(QToolTip::text(), QStringLiteral("2 / 5"));
 }
 
-TEST_F(PointerFeedback, ASliderOfFewStepsShowsEachStepOnItsTrack) {
+TEST_F(PointerFeedback, ASliderOfFewStepsShowsEachStepBesideItsTrack) {
     struct {
         const char* name;
-        bool dots;
+        bool marks;
     } cases[] = {{"bar", true}, {"fine", false}};
     for (const auto& k : cases) {
         auto* bar = get<SliderBar>(k.name);
         ASSERT_NE(bar, nullptr);
         const QImage picture = bar->grab().toImage();
-        // The value is at the minimum: the track right of the thumb is empty but for the dots.
         const int last = bar->maximum();
-        // Right of the thumb (16 pixels wide without a skin) at the minimum.
-        const int clear = bar->stepCentre(bar->minimum()).x() + 16;
+        // Right of the thumb (16 pixels wide without a skin), which stands at the minimum.
+        const int clear = bar->stepMark(bar->minimum()).center().x() + 10;
         for (int v = bar->minimum() + 1; v < last; ++v) {
-            const QPoint dot = bar->stepCentre(v);
-            if (dot.x() - 2 <= clear) {
+            const QPoint mark = bar->stepMark(v).center();
+            if (mark.x() <= clear) {
                 continue;
             }
-            const QPoint between = (dot + bar->stepCentre(v + 1)) / 2;
-            const bool differs = picture.pixel(dot) != picture.pixel(between);
-            if (k.dots) {
+            const QPoint between = (mark + bar->stepMark(v + 1).center()) / 2;
+            ASSERT_TRUE(picture.rect().contains(mark)) << k.name;
+            const bool differs = picture.pixel(mark) != picture.pixel(between);
+            if (k.marks) {
                 EXPECT_TRUE(differs) << k.name << " step " << v;
             } else if (differs) {
-                ADD_FAILURE() << k.name << " shows a dot at step " << v;
+                ADD_FAILURE() << k.name << " shows a mark at step " << v;
                 break;
             }
         }
