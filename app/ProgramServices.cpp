@@ -1,6 +1,7 @@
 #include "app/ProgramServices.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "macro/KeyboardHook.h"
 #include "mainwnd/EventPump.h"
@@ -34,6 +35,11 @@ void ProgramServices::selectKeyInput() const {
         KeyboardHook::setKeyInput(&emulatorKeyStream());
         const char* log = std::getenv("KEYGLOW_EMULATOR_LOG");
         emulatorKeyStream().openLogFile(log != nullptr ? log : "");
+        // KEYGLOW_EMULATOR_CAPTURE=off: the system refuses key capture, as one without the
+        // permission does.
+        const char* capture = std::getenv("KEYGLOW_EMULATOR_CAPTURE");
+        emulatorKeyStream().setCaptureAvailable(capture == nullptr ||
+                                                std::strcmp(capture, "off") != 0);
     }
 }
 

@@ -28,7 +28,7 @@ public:
 
     // Points the keyboard hook at the key source; before the hook is installed. With the
     // emulator, what the program types, lets pass, starts and locks is appended to
-    // KEYGLOW_EMULATOR_LOG as well.
+    // KEYGLOW_EMULATOR_LOG as well, and KEYGLOW_EMULATOR_CAPTURE=off refuses key capture.
     void selectKeyInput() const;
 
     // With the emulator and KEYGLOW_EMULATOR_KEYS naming a file or a named pipe: starts

@@ -1,5 +1,6 @@
 #include "mainwnd/CMainDlg.h"
 
+#include <QCoreApplication>
 #include <QWindow>
 #include <array>
 #include <utility>
@@ -48,7 +49,10 @@ CMainDlg::CMainDlg(MainDlgServices services, kg::ProgramStores stores)
                  *m_services.keyOutput),
       m_panels(*this, m_connection, m_stores),
       m_editorFactory(kg::macroEditorFactory(m_stores.config)),
-      m_startWithDesktop(platform::Autostart::forThisProgram()) {
+      m_startWithDesktop(platform::Autostart::forThisProgram()),
+      m_statusLine(*this),
+      m_captureStatus(KeyboardHook::keyInput(), m_statusLine,
+                      QCoreApplication::applicationDirPath()) {
     // Accepted only while the system hook is held; without it the program runs without
     // software key handling.
     KeyboardHook::addListener(this);
@@ -90,6 +94,8 @@ void CMainDlg::onInitDialog() {
     }
 
     m_panels.setUp(m_effectTabs);
+    m_statusLine.setUp();
+    m_captureStatus.start();
 
     m_connection.StartConnection(std::make_unique<SimpleThread::Callback<MacroPlayer>>(
                                      &m_player, &MacroPlayer::playNextStep),
@@ -122,7 +128,24 @@ void CMainDlg::onDeviceChange(uintptr_t event, intptr_t record) {
     if (path == nullptr) {
         return;
     }
+    const bool resetPending = m_connection.factoryResetPending();
     m_connection.OnDeviceChange(change, path);
+    if (!resetPending) {
+        return;
+    }
+    // The keyboard restarts after a factory reset. Said on the status line, never in a box:
+    // the restart goes on while the note shows.
+    if (!m_connection.factoryResetPending() && m_connection.keyboardConnected()) {
+        m_statusLine.showNote(
+            QStringLiteral("The keyboard has restarted with its factory settings; all settings "
+                           "are back to their defaults."),
+            kResetNote_ms);
+    } else if (!m_connection.keyboardConnected()) {
+        // Until it is back; the arrival replaces this note.
+        m_statusLine.showNote(QStringLiteral("Restoring the factory settings: the keyboard is "
+                                             "restarting..."),
+                              kResetNote_ms * 4);
+    }
 }
 
 void CMainDlg::onCloseMessage() {
@@ -179,6 +202,10 @@ bool CMainDlg::onEvent(kg::ui::Event& e) {
             setLanguage(false);
             return true;
         }
+        if (name == QLatin1String("btn_status_link")) {
+            m_statusLine.openDocument();
+            return true;
+        }
     }
     return m_panels.onEvent(e);
 }
@@ -213,6 +240,7 @@ void CMainDlg::setLanguage(bool chinese) {
         return;
     }
     sendMessage(kg::ui::kMsgLanguageChanged, 0, 0);
+    m_statusLine.retranslate();
     // The version label holds a text built from translated parts; build it again.
     m_connection.commands().ShowFirmwareVersion();
 }

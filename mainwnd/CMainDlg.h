@@ -13,9 +13,11 @@
 #include "macro/KeyRemapper.h"
 #include "macro/KeyboardHook.h"
 #include "macro/MacroPlayer.h"
+#include "mainwnd/CaptureStatus.h"
 #include "mainwnd/KeyAssignment.h"
 #include "mainwnd/LightingPanels.h"
 #include "mainwnd/StartWithDesktop.h"
+#include "mainwnd/StatusLine.h"
 #include "platform/DeviceNotifier.h"
 #include "platform/HidBackend.h"
 #include "platform/KeyInput.h"
@@ -39,8 +41,9 @@ struct MainDlgServices {
     std::wstring singleInstanceName;
 };
 
-// The program's only top-level window: the title-bar buttons, the "more" menu, the language
-// switch, the lighting panels, the keyboard image, the connection to the keyboard with its
+// The program's only top-level window: the title-bar buttons, the "more" menu (with the factory
+// reset), the language switch, the status line (key capture off, the keyboard back after a
+// factory reset), the lighting panels, the keyboard image, the connection to the keyboard with its
 // worker, and the listener of the system-wide key hook. Destroying it ends the program.
 class CMainDlg final : public kg::ui::HostWnd,
                        public IKeyboardHookListener,
@@ -53,6 +56,8 @@ public:
     static constexpr int kMenuExit = 6;
     static constexpr int kMenuStartWithDesktop = 7;
     static constexpr int kIdBtnMore = 65537;
+    // How long the note that the keyboard is back after a factory reset stays.
+    static constexpr int kResetNote_ms = 8000;
 
     CMainDlg(MainDlgServices services, kg::ProgramStores stores);
     ~CMainDlg() override;
@@ -88,6 +93,7 @@ public:
     kg::LightingPanels& panels() { return m_panels; }
     CoordButtonImage* keyboardImage() const { return m_keyboardImage; }
     kg::ui::TabCtrl* effectTabs() const { return m_effectTabs; }
+    kg::StatusLine& statusLine() { return m_statusLine; }
     // Where showMoreMenu opened the menu last (screen coordinates).
     QPoint lastMenuPosition() const { return m_lastMenuPosition; }
 
@@ -132,4 +138,6 @@ private:
     bool m_workerStopped = false;
     QPoint m_lastMenuPosition;
     kg::StartWithDesktop m_startWithDesktop;
+    kg::StatusLine m_statusLine;
+    kg::CaptureStatus m_captureStatus;
 };

@@ -2,8 +2,11 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QCursor>
 #include <QFocusEvent>
+#include <QPainter>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <cstring>
 
 #include "ui/LayoutBuilder.h"
@@ -12,7 +15,81 @@
 
 namespace kg::ui {
 
-ComboBox::ComboBox(QWidget* parent) : Window(parent), m_combo(new QComboBox(this)) {
+namespace {
+
+QColor themeColor(const char* name, const QColor& fallback) {
+    Toolkit* tk = Toolkit::instance();
+    const QColor c = tk ? tk->color(QString::fromLatin1(name)) : QColor();
+    return c.isValid() ? c : fallback;
+}
+
+// The box itself. The open list covers it, so when the list closes with the pointer elsewhere
+// the box never hears that the pointer left: it would keep its hover border until the pointer
+// comes back and leaves again.
+class DropDown final : public QComboBox {
+public:
+    explicit DropDown(QWidget* parent) : QComboBox(parent) {}
+
+    void hidePopup() override {
+        QComboBox::hidePopup();
+        if (rect().contains(mapFromGlobal(QCursor::pos()))) {
+            return;
+        }
+        setAttribute(Qt::WA_UnderMouse, false);
+        if (auto* owner = qobject_cast<Window*>(parentWidget())) {
+            owner->modifyState(0, Window::kStateHover);
+        }
+        update();
+    }
+};
+
+// The open list marks the selected item (a bar in the accent colour and a bold text) whichever
+// item the pointer is over.
+class SelectedItemMark final : public QStyledItemDelegate {
+public:
+    explicit SelectedItemMark(QComboBox& box) : QStyledItemDelegate(&box), m_box(box) {}
+
+    static constexpr int kRowHeight = 28;
+    static constexpr int kBarLeft = 4;
+    static constexpr int kBarWidth = 3;
+    static constexpr int kTextIndent = 14;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QSize s = QStyledItemDelegate::sizeHint(option, index);
+        return QSize(s.width() + kTextIndent, qMax(s.height(), kRowHeight));
+    }
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem o(option);
+        initStyleOption(&o, index);
+        const bool selected = index.row() == m_box.currentIndex();
+        p->save();
+        if (o.state & (QStyle::State_Selected | QStyle::State_MouseOver)) {
+            p->fillRect(option.rect, themeColor("selection", QColor(0x1F, 0x3A, 0x4A)));
+        }
+        QFont font = o.font;
+        font.setBold(selected);
+        p->setFont(font);
+        p->setPen(themeColor("text", QColor(0xE6, 0xE9, 0xEF)));
+        p->drawText(option.rect.adjusted(kTextIndent, 0, -8, 0),
+                    Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, o.text);
+        if (selected) {
+            p->fillRect(QRect(option.rect.left() + kBarLeft, option.rect.top() + 6, kBarWidth,
+                              option.rect.height() - 12),
+                        themeColor("accent", QColor(0x35, 0xC8, 0xFF)));
+        }
+        p->restore();
+    }
+
+private:
+    QComboBox& m_box;
+};
+
+}  // namespace
+
+ComboBox::ComboBox(QWidget* parent) : Window(parent), m_combo(new DropDown(this)) {
+    m_combo->setItemDelegate(new SelectedItemMark(*m_combo));
     m_combo->setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(m_combo);
     m_combo->installEventFilter(this);
@@ -103,7 +180,8 @@ bool ComboBox::eventFilter(QObject* watched, QEvent* e) {
             // The same rule as every control: the mark shows for the keyboard's focus.
             const auto* fe = static_cast<QFocusEvent*>(e);
             const bool mark = e->type() == QEvent::FocusIn && fe->reason() != Qt::MouseFocusReason;
-            const bool keep = e->type() == QEvent::FocusOut && fe->reason() == Qt::PopupFocusReason;
+            // The open list takes the focus and gives it back: the mark stays as it was.
+            const bool keep = fe->reason() == Qt::PopupFocusReason;
             if (!keep) {
                 modifyState(mark ? kStateFocus : 0, mark ? 0 : kStateFocus);
                 m_combo->setProperty("kgFocusMark", mark);

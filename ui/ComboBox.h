@@ -14,7 +14,9 @@ namespace kg::ui {
 // by setCurSel with notification, raises the selection-change event at once (synchronously).
 // "cueText" is shown (translated) while no item is selected. The box takes the keyboard focus
 // (Tab; the arrow keys then change the selection) and the mouse wheel only while it has the
-// focus, so that turning the wheel over a page never changes a setting by accident.
+// focus, so that turning the wheel over a page never changes a setting by accident. The open
+// list marks the selected item whatever the pointer is over; the hover border goes when the
+// list closes with the pointer elsewhere.
 class ComboBox : public Window {
     Q_OBJECT
     KG_UI_CLASS(Window, "combobox")

@@ -1,8 +1,10 @@
 #include "ui/SliderBar.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include "ui/Skin.h"
@@ -58,9 +60,13 @@ QSize SliderBar::thumbSize() const {
 }
 
 QRect SliderBar::thumbRect() const {
+    return thumbRectAt(m_value);
+}
+
+QRect SliderBar::thumbRectAt(int value) const {
     const QSize t = thumbSize();
     const int span = m_max - m_min;
-    const double f = span > 0 ? double(m_value - m_min) / span : 0.0;
+    const double f = span > 0 ? double(value - m_min) / span : 0.0;
     if (m_vertical) {
         const int travel = height() - t.height();
         return QRect((width() - t.width()) / 2, int(travel * (1.0 - f) + 0.5), t.width(),
@@ -73,17 +79,12 @@ QRect SliderBar::thumbRect() const {
 void SliderBar::paint(QPainter& p) {
     paintBackground(p);
     const QRect thumb = thumbRect();
-    const int trackH = m_track && !m_track->size().isEmpty() ? m_track->size().height() : 6;
-    QRect track, filled;
-    if (m_vertical) {
-        track =
-            QRect((width() - trackH) / 2, thumb.height() / 2, trackH, height() - thumb.height());
-        filled =
-            QRect(track.left(), thumb.center().y(), trackH, track.bottom() - thumb.center().y());
-    } else {
-        track = QRect(thumb.width() / 2, (height() - trackH) / 2, width() - thumb.width(), trackH);
-        filled = QRect(track.left(), track.top(), thumb.center().x() - track.left(), trackH);
-    }
+    const QRect track = trackRect();
+    const int trackH = m_vertical ? track.width() : track.height();
+    const QRect filled =
+        m_vertical
+            ? QRect(track.left(), thumb.center().y(), trackH, track.bottom() - thumb.center().y())
+            : QRect(track.left(), track.top(), thumb.center().x() - track.left(), trackH);
     Toolkit* tk = Toolkit::instance();
     QColor accent = tk ? tk->color(QStringLiteral("accent")) : QColor();
     if (!accent.isValid())
@@ -112,6 +113,18 @@ void SliderBar::paint(QPainter& p) {
                    : m_dragging               ? 2
                    : (state() & kStateHover)  ? 1
                                               : 0;
+    const int span = m_max - m_min;
+    if (span > 0 && span <= kMaxSteps) {
+        QColor mark = tk ? tk->color(QStringLiteral("text_secondary")) : QColor();
+        if (!mark.isValid()) {
+            mark = QColor(0x8B, 0x93, 0xA7);
+        }
+        p.setPen(Qt::NoPen);
+        p.setBrush(mark);
+        for (int v = m_min; v <= m_max; ++v) {
+            p.drawRoundedRect(QRectF(stepMark(v)), 1, 1);
+        }
+    }
     if (m_thumb) {
         m_thumb->draw(p, thumb, st);
     } else {
@@ -137,10 +150,52 @@ int SliderBar::valueAt(const QPoint& pt) const {
     return m_min + int(f * span + 0.5);
 }
 
+QRect SliderBar::trackRect() const {
+    const QSize thumb = thumbSize();
+    const int trackH = m_track && !m_track->size().isEmpty() ? m_track->size().height() : 6;
+    if (m_vertical) {
+        return QRect((width() - trackH) / 2, thumb.height() / 2, trackH, height() - thumb.height());
+    }
+    return QRect(thumb.width() / 2, (height() - trackH) / 2, width() - thumb.width(), trackH);
+}
+
+QRect SliderBar::stepMark(int value) const {
+    const QPoint at = thumbRectAt(value < m_min ? m_min : (value > m_max ? m_max : value)).center();
+    const QRect track = trackRect();
+    // Beside the track, so that the filled part and the thumb leave them readable.
+    if (m_vertical) {
+        return QRect(track.right() + 4, at.y() - 1, 4, 2);
+    }
+    return QRect(at.x() - 1, track.bottom() + 4, 2, 4);
+}
+
+QString SliderBar::valueText() const {
+    return QStringLiteral("%1 / %2").arg(m_value - m_min).arg(m_max - m_min);
+}
+
+void SliderBar::showValueTip() {
+    // Above the thumb, where the pointer does not cover it.
+    const QRect thumb = thumbRect();
+    QToolTip::showText(mapToGlobal(QPoint(thumb.left(), -thumb.height() - 12)), valueText(), this);
+}
+
+bool SliderBar::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        const QString own = toolTip();
+        const auto* help = static_cast<QHelpEvent*>(e);
+        QToolTip::showText(help->globalPos(),
+                           own.isEmpty() ? valueText() : own + QStringLiteral(": ") + valueText(),
+                           this);
+        return true;
+    }
+    return Window::event(e);
+}
+
 void SliderBar::moveByUser(int v) {
     const int old = m_value;
     setValue(v);
     if (m_value != old) {
+        showValueTip();
         Event e;
         e.id = kEventSliderPos;
         e.value = m_value;

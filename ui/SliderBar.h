@@ -8,7 +8,8 @@ namespace kg::ui {
 // track ("bkgndSkin"), the filled part ("posSkin") and the thumb ("thumbSkin"). Dragging or
 // clicking moves it and raises the slider-position event with the new value, and so do the
 // keyboard (when it has the focus) and the mouse wheel; setValue clamps to the range and raises
-// nothing.
+// nothing. A range of a few steps shows each step as a mark beside the track; the value shows as a
+// tip while the user moves the slider and while the pointer rests on it.
 class SliderBar : public Window {
     Q_OBJECT
     KG_UI_CLASS(Window, "sliderbar")
@@ -24,6 +25,12 @@ public:
     int maximum() const { return m_max; }
     void setRange(int min, int max);
     bool isVertical() const { return m_vertical; }
+    // "3 / 5": the value counted from the minimum, of the whole range.
+    QString valueText() const;
+    // The mark of step `value`, beside the track; ranges of more than kMaxSteps steps show
+    // none.
+    static constexpr int kMaxSteps = 20;
+    QRect stepMark(int value) const;
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
@@ -34,12 +41,16 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     // One step per notch of the wheel over the slider.
     void wheelEvent(QWheelEvent* e) override;
+    bool event(QEvent* e) override;
 
 private:
     int valueAt(const QPoint& pt) const;
     QRect thumbRect() const;
+    QRect thumbRectAt(int value) const;
+    QRect trackRect() const;
     QSize thumbSize() const;
     void moveByUser(int value);
+    void showValueTip();
 
     int m_min = 0;
     int m_max = 100;

@@ -173,11 +173,21 @@ bool KeyStream::hookInstalled() const {
 
 bool KeyStream::installHook(KeyHookProc proc, bool, void*, std::uint32_t) noexcept {
     std::lock_guard lock(m_mutex);
-    if (!m_captureAvailable || proc == nullptr) {
+    if (proc == nullptr) {
         return false;
     }
+    if (!m_captureAvailable) {
+        m_offReason = "the emulated system refused key capture";
+        return false;
+    }
+    m_offReason.clear();
     m_proc = proc;
     return true;
+}
+
+std::string KeyStream::captureOffReason() const {
+    std::lock_guard lock(m_mutex);
+    return m_offReason;
 }
 
 bool KeyStream::removeHook() noexcept {

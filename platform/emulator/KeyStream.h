@@ -44,7 +44,8 @@ public:
     KeyStream(const KeyStream&) = delete;
     KeyStream& operator=(const KeyStream&) = delete;
 
-    // Makes installHook fail, as a system without permission to capture keys does.
+    // Makes installHook fail, as a system without permission to capture keys does; the
+    // refusal then gives a reason as the system backends do.
     void setCaptureAvailable(bool available);
     // Offers every typed key back to the hook (marked injected, with its extra information) on
     // the next pumpEchoes(), as Windows does with keybd_event.
@@ -88,6 +89,7 @@ public:
     bool installHook(KeyHookProc proc, bool lowLevel, void* module,
                      std::uint32_t threadId) noexcept override;
     bool removeHook() noexcept override;
+    std::string captureOffReason() const override;
     std::intptr_t callNextHook(int code, std::uintptr_t message,
                                std::intptr_t eventRecord) noexcept override;
 
@@ -107,6 +109,7 @@ private:
     mutable std::condition_variable m_typedChanged;
     KeyHookProc m_proc = nullptr;
     bool m_captureAvailable = true;
+    std::string m_offReason;
     bool m_echo = false;
     std::uint32_t m_clock_ms = 0;
     std::vector<std::string> m_log;

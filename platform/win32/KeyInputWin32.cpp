@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <cstddef>
+#include <string>
 
 #include "platform/KeyInput.h"
 
@@ -51,10 +52,15 @@ public:
                                    instance, static_cast<DWORD>(threadId));
         if (g_hook == nullptr) {
             g_proc = nullptr;
+            m_offReason = "the system refused the keyboard hook (error " +
+                          std::to_string(GetLastError()) + ")";
             return false;
         }
+        m_offReason.clear();
         return true;
     }
+
+    std::string captureOffReason() const override { return m_offReason; }
 
     bool removeHook() noexcept override {
         if (g_hook == nullptr || !UnhookWindowsHookEx(g_hook)) {
@@ -70,6 +76,9 @@ public:
         return static_cast<std::intptr_t>(CallNextHookEx(g_hook, code, static_cast<WPARAM>(message),
                                                          static_cast<LPARAM>(eventRecord)));
     }
+
+private:
+    std::string m_offReason;
 };
 
 class Win32KeyOutput final : public KeyOutput {

@@ -1,6 +1,7 @@
 // Not a test: draws the pictures of the lighting panels in docs/ (kg_panel_shots <out-dir>):
-// each of the four pages of the backlight panel and the side-light panel, from the real main
-// window against the emulated keyboard.
+// each of the four pages of the backlight panel and the side-light panel, the whole window in
+// English and Chinese, and the status line after a factory reset, from the real main window
+// against the emulated keyboard.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -60,9 +61,23 @@ TEST_F(PanelShots, Windows) {
     save(all, "main-effect-flowing.png");
     choose(effectCombo(), 3);
     save(all, "main-effect-wave.png");
+    save(all, "main-en.png");
+    m_window->setLanguage(true);
+    save(all, "main-cn.png");
+    m_window->setLanguage(false);
     // As after a few presses of Tab: the speed slider has the focus and shows its mark.
     slider("bar_general_speed_1")->setFocus(Qt::TabFocusReason);
     save(all, "main-focus.png");
+    m_window->setFocus(Qt::MouseFocusReason);
+    // The factory reset, as the "more" menu chooses it, answered OK: the status line says when
+    // the keyboard is back.
+    kg::ui::setMessageBoxAnswerer(
+        [](const kg::ui::MessageBoxRequest&) { return static_cast<int>(kg::ui::kIdOk); });
+    m_window->postNamedCommand(QStringLiteral("btn_restore_factory"), 0);
+    ASSERT_TRUE(runUntil([this] {
+        return m_keyboard->restartCount() == 1 && !m_window->connection().factoryResetPending();
+    }));
+    save(all, "main-reset-done.png");
 }
 
 }  // namespace

@@ -423,11 +423,17 @@ TEST_F(Hook, AddListenerBeforeInstallIsRefusedForGood) {
 }
 
 TEST_F(Hook, CaptureUnavailableLeavesNoHook) {
+    EXPECT_EQ(keys.captureOffReason(), "");  // not asked yet
     keys.setCaptureAvailable(false);
     EXPECT_FALSE(KeyboardHook::install(1, nullptr, 0));
     EXPECT_FALSE(KeyboardHook::isInstalled());
     EXPECT_FALSE(KeyboardHook::addListener(&first));
     EXPECT_FALSE(KeyboardHook::uninstall());
+    // The refusal says why, as the system backends do, until a later start succeeds.
+    EXPECT_EQ(keys.captureOffReason(), "the emulated system refused key capture");
+    keys.setCaptureAvailable(true);
+    EXPECT_TRUE(KeyboardHook::install(1, nullptr, 0));
+    EXPECT_EQ(keys.captureOffReason(), "");
 }
 
 // A listener that rewrites the event: the changed key goes on to the system.
