@@ -14,8 +14,8 @@ MacroPlayer::MacroPlayer(ISimpleThread& worker, platform::KeyOutput& output)
       m_timer(*m_ownTimer) {}
 
 MacroPlayer::MacroPlayer(ISimpleThread& worker, platform::KeyOutput& output,
-                         platform::IStepTimer& timer)
-    : m_queue(worker), m_output(output), m_timer(timer) {}
+                         platform::IStepTimer& timer, std::size_t queueCapacity)
+    : m_queue(worker, queueCapacity), m_output(output), m_timer(timer) {}
 
 MacroPlayer::~MacroPlayer() {
     finishStop();

@@ -21,8 +21,10 @@ public:
 
     // With the system's step timer.
     MacroPlayer(ISimpleThread& worker, platform::KeyOutput& output);
-    // With a step timer of the caller's (tests drive one from their own clock).
-    MacroPlayer(ISimpleThread& worker, platform::KeyOutput& output, platform::IStepTimer& timer);
+    // With a step timer of the caller's (tests drive one from their own clock) and, for tests,
+    // a queue of another room.
+    MacroPlayer(ISimpleThread& worker, platform::KeyOutput& output, platform::IStepTimer& timer,
+                std::size_t queueCapacity = PlaybackQueue::kCapacity);
     // Releases every key the player pressed and left down (the worker must have ended).
     ~MacroPlayer();
     MacroPlayer(const MacroPlayer&) = delete;

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
-PlaybackQueue::PlaybackQueue(ISimpleThread& worker)
-    : m_worker(worker), m_ring(std::make_unique<PlayStep[]>(kCapacity)) {}
+PlaybackQueue::PlaybackQueue(ISimpleThread& worker, std::size_t capacity)
+    : m_worker(worker),
+      m_capacity(std::max<std::size_t>(capacity, 1)),
+      m_ring(std::make_unique<PlayStep[]>(m_capacity)) {}
 
 bool PlaybackQueue::taken(const MacroStep& step, Take take) noexcept {
     switch (take) {
@@ -23,11 +25,11 @@ std::size_t PlaybackQueue::count(const std::vector<MacroStep>& steps, Take take)
 }
 
 std::size_t PlaybackQueue::freeRoom() const noexcept {
-    return kCapacity - m_size - std::min(m_held, kCapacity - m_size);
+    return m_capacity - m_size - std::min(m_held, m_capacity - m_size);
 }
 
 void PlaybackQueue::push(const MacroStep& step) noexcept {
-    m_ring[(m_head + m_size) % kCapacity] = PlayStep{step.code, step.state, step.delay};
+    m_ring[(m_head + m_size) % m_capacity] = PlayStep{step.code, step.state, step.delay};
     ++m_size;
 }
 
@@ -128,14 +130,14 @@ bool PlaybackQueue::backMatches(const MacroStep& step) const noexcept {
     if (m_size == 0) {
         return false;
     }
-    const PlayStep& last = m_ring[(m_head + m_size - 1) % kCapacity];
+    const PlayStep& last = m_ring[(m_head + m_size - 1) % m_capacity];
     return last.code == step.code && last.state == step.state && last.delay == step.delay;
 }
 
 bool PlaybackQueue::cutToReleases() noexcept {
     Guard g(m_worker);
     for (std::size_t i = 0; i < m_size; ++i) {
-        PlayStep& s = m_ring[(m_head + i) % kCapacity];
+        PlayStep& s = m_ring[(m_head + i) % m_capacity];
         s.delay = 0;
         s.state = 1;
     }
@@ -145,7 +147,7 @@ bool PlaybackQueue::cutToReleases() noexcept {
 std::size_t PlaybackQueue::popFront() noexcept {
     Guard g(m_worker);
     if (m_size != 0) {
-        m_head = (m_head + 1) % kCapacity;
+        m_head = (m_head + 1) % m_capacity;
         --m_size;
     }
     return m_size;

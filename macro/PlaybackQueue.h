@@ -27,12 +27,15 @@ struct PlayStep {
 // a key's press and its release.
 class PlaybackQueue {
 public:
-    explicit PlaybackQueue(ISimpleThread& worker);
+    // `capacity` steps of room (at least one); the program's queue has kCapacity.
+    explicit PlaybackQueue(ISimpleThread& worker, std::size_t capacity = kCapacity);
     PlaybackQueue(const PlaybackQueue&) = delete;
     PlaybackQueue& operator=(const PlaybackQueue&) = delete;
 
-    // At most this many steps wait at once (1.2 MB).
+    // At most this many steps wait at once in the program (1.2 MB).
     static constexpr std::size_t kCapacity = 100000;
+
+    std::size_t capacity() const noexcept { return m_capacity; }
 
     // Which steps of a record an append takes.
     enum class Take { All, Presses, Releases };
@@ -100,6 +103,7 @@ private:
     void push(const MacroStep& step) noexcept;                           // lock held, room checked
 
     ISimpleThread& m_worker;
+    std::size_t m_capacity;
     std::unique_ptr<PlayStep[]> m_ring;
     std::size_t m_head = 0;
     std::size_t m_size = 0;

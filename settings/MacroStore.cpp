@@ -93,6 +93,17 @@ bool MacroStore::save() const {
         return false;
     }
     pugi::xml_document doc;
+    write(doc);
+    return kg::saveXmlFile(doc, m_path);
+}
+
+std::string MacroStore::saveBuffer() const {
+    pugi::xml_document doc;
+    write(doc);
+    return kg::xmlToString(doc);
+}
+
+void MacroStore::write(pugi::xml_document& doc) const {
     pugi::xml_node config = doc.append_child("config");
     config.append_attribute("type").set_value(m_config.type);
     config.append_attribute("repeat").set_value(m_config.repeat);
@@ -110,7 +121,6 @@ bool MacroStore::save() const {
         node.append_attribute("name").set_value(kg::toUtf8(group.name).c_str());
         kg::writeSteps(node, group.steps);
     }
-    return kg::saveXmlFile(doc, m_path);
 }
 
 void MacroStore::resetConfig() {

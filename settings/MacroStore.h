@@ -56,6 +56,8 @@ public:
 
     // Writes the whole store to the path given to load(); false when the write fails.
     bool save() const;
+    // The bytes save() writes.
+    std::string saveBuffer() const;
 
     // The editor defaults, except playmode; groups and path stay; does not save.
     void resetConfig();
@@ -84,6 +86,7 @@ public:
 
 private:
     bool read(const pugi::xml_document& doc, bool parsed);
+    void write(pugi::xml_document& doc) const;
 
     MacroConfig m_config;
     std::wstring m_path;

@@ -51,6 +51,17 @@ bool RecordStore::save() const {
         return false;
     }
     pugi::xml_document doc;
+    write(doc);
+    return kg::saveXmlFile(doc, m_path);
+}
+
+std::string RecordStore::saveBuffer() const {
+    pugi::xml_document doc;
+    write(doc);
+    return kg::xmlToString(doc);
+}
+
+void RecordStore::write(pugi::xml_document& doc) const {
     for (const KeyRecord& record : m_records) {
         pugi::xml_node node = doc.append_child("record");
         node.append_attribute("code").set_value(record.code);
@@ -61,7 +72,6 @@ bool RecordStore::save() const {
         node.append_attribute("mode").set_value(record.mode);
         kg::writeSteps(node, record.steps);
     }
-    return kg::saveXmlFile(doc, m_path);
 }
 
 void RecordStore::setRecord(const KeyRecord& record) {

@@ -39,6 +39,8 @@ public:
 
     // Writes the whole store to the path given to load(); false when the write fails.
     bool save() const;
+    // The bytes save() writes.
+    std::string saveBuffer() const;
 
     // Overwrites the first record with the same code in place; otherwise appends a copy and
     // saves.
@@ -56,6 +58,7 @@ public:
 
 private:
     bool read(const pugi::xml_document& doc, bool parsed);
+    void write(pugi::xml_document& doc) const;
 
     std::wstring m_path;
     std::vector<KeyRecord> m_records;

@@ -63,23 +63,46 @@ bool HostWnd::create() {
     if (m_created) {
         return true;
     }
-    m_created = true;
+    QByteArray text;
+    QString origin = m_layoutResource;
+    if (Toolkit* tk = Toolkit::instance()) {
+        if (!tk->resources().load(m_layoutResource, &text)) {
+            m_created = true;
+            makeRoot();
+            qCWarning(lcUi) << "window" << m_layoutResource
+                            << "has no usable layout; it stays empty";
+            return false;
+        }
+        const QString path = tk->resources().filePath(m_layoutResource);
+        if (!path.isEmpty()) {
+            origin = path;
+        }
+    }
+    return createFromBuffer(text, origin);
+}
+
+void HostWnd::makeRoot() {
     m_root = new Window(this);
     m_root->setName(QStringLiteral("_root"));
-    Toolkit* tk = Toolkit::instance();
-    if (!tk) {
+}
+
+bool HostWnd::createFromBuffer(const QByteArray& text, const QString& origin) {
+    if (m_created) {
+        return true;
+    }
+    m_created = true;
+    makeRoot();
+    if (!Toolkit::instance()) {
         qCWarning(lcUi) << "window" << m_layoutResource << "created without a toolkit";
         return false;
     }
     pugi::xml_document doc;
-    QByteArray text;
-    QString origin;
-    if (!tk->resources().loadXml(m_layoutResource, doc, &text, &origin)) {
+    if (!ResourceProvider::parseXml(text, doc, origin, m_layoutResource)) {
         qCWarning(lcUi) << "window" << m_layoutResource << "has no usable layout; it stays empty";
         return false;
     }
     const pugi::xml_node layout = doc.child("layout");
-    LayoutBuilder builder(origin.isEmpty() ? m_layoutResource : origin, text);
+    LayoutBuilder builder(origin, text);
     if (!layout) {
         qCWarning(lcUi).noquote() << QStringLiteral("%1: %2 has no <layout> root element")
                                          .arg(builder.origin(), m_layoutResource);

@@ -52,6 +52,8 @@ public:
     // Builds the window from its layout. False (with diagnostics) when the layout is missing
     // or malformed; the window then exists but is empty. Unknown tags are skipped.
     bool create();
+    // The same with the layout's text in memory; `origin` names it in diagnostics.
+    bool createFromBuffer(const QByteArray& text, const QString& origin);
     bool isCreated() const { return m_created; }
     bool isDestroyed() const { return m_destroyed; }
     QString layoutResource() const { return m_layoutResource; }
@@ -130,6 +132,7 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
+    void makeRoot();
     void notifyDestroy(Window* w);
 
     QString m_layoutResource;

@@ -124,18 +124,29 @@ bool ResourceProvider::loadXml(const QString& typeAndName, pugi::xml_document& d
     if (origin) {
         *origin = path;
     }
-    const pugi::xml_parse_result parsed = doc.load_buffer(bytes.constData(), bytes.size());
-    if (!parsed) {
-        // Count the lines up to the error so the diagnostic points into the file.
-        const int line = 1 + static_cast<int>(bytes.left(parsed.offset).count('\n'));
-        qCWarning(lcUi).noquote() << QStringLiteral("%1:%2: malformed XML in %3: %4")
-                                         .arg(path)
-                                         .arg(line)
-                                         .arg(typeAndName, QString::fromUtf8(parsed.description()));
+    if (!parseXml(bytes, doc, path, typeAndName)) {
         return false;
     }
     if (text) {
         *text = bytes;
+    }
+    return true;
+}
+
+bool ResourceProvider::parseXml(const QByteArray& text, pugi::xml_document& doc,
+                                const QString& origin, const QString& resource) {
+    const pugi::xml_parse_result parsed = doc.load_buffer(text.constData(), text.size());
+    if (!parsed) {
+        // Count the lines up to the error so the diagnostic points into the file.
+        const int line = 1 + static_cast<int>(text.left(parsed.offset).count('\n'));
+        qCWarning(lcUi).noquote() << QStringLiteral("%1:%2: malformed XML%3: %4")
+                                         .arg(origin)
+                                         .arg(line)
+                                         .arg(resource.isEmpty()
+                                                  ? QString()
+                                                  : QStringLiteral(" in ") + resource,
+                                              QString::fromUtf8(parsed.description()));
+        return false;
     }
     return true;
 }

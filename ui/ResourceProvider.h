@@ -32,6 +32,10 @@ public:
                  QString* origin = nullptr) const;
     // An image resource, cached; a null pixmap (after one diagnostic) when it is missing.
     QPixmap pixmap(const QString& typeAndName) const;
+    // Parses XML text as the resources are parsed; false (with a diagnostic naming `origin`, the
+    // line and `resource`) when it is malformed.
+    static bool parseXml(const QByteArray& text, pugi::xml_document& doc, const QString& origin,
+                         const QString& resource = QString());
 
     QString folder() const { return m_folder; }
     int count() const { return static_cast<int>(m_index.size() + m_embedded.size()); }

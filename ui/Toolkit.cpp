@@ -58,8 +58,12 @@ Toolkit* Toolkit::instance() {
 }
 
 bool Toolkit::installLanguage(const QString& resource) {
+    return loadResource(resource, &Toolkit::installLanguageBuffer);
+}
+
+bool Toolkit::installLanguageBuffer(const QByteArray& text, const QString& origin) {
     pugi::xml_document doc;
-    if (!m_resources.loadXml(resource, doc)) {
+    if (!ResourceProvider::parseXml(text, doc, origin)) {
         return false;
     }
     std::shared_ptr<Language> language = m_translator.createLanguage();
@@ -69,6 +73,16 @@ bool Toolkit::installLanguage(const QString& resource) {
     m_translator.setCurrentLanguage(language->name());
     m_translator.install(std::move(language));
     return true;
+}
+
+bool Toolkit::loadResource(const QString& resource,
+                           bool (Toolkit::*reader)(const QByteArray&, const QString&)) {
+    QByteArray text;
+    if (!m_resources.load(resource, &text)) {
+        return false;
+    }
+    const QString path = m_resources.filePath(resource);
+    return (this->*reader)(text, path.isEmpty() ? resource : path);
 }
 
 bool Toolkit::loadUiDef(const QString& resource) {
@@ -104,17 +118,17 @@ bool Toolkit::loadUiDef(const QString& resource) {
         return QString::fromUtf8(root.child(tag).attribute("src").value());
     };
     if (!src("string").isEmpty())
-        ok = loadStrings(src("string")) && ok;
+        ok = loadResource(src("string"), &Toolkit::loadStringsBuffer) && ok;
     if (!src("color").isEmpty())
-        ok = loadColors(src("color")) && ok;
+        ok = loadResource(src("color"), &Toolkit::loadColorsBuffer) && ok;
     if (!src("skin").isEmpty())
-        ok = loadSkins(src("skin")) && ok;
+        ok = loadResource(src("skin"), &Toolkit::loadSkinsBuffer) && ok;
     return ok;
 }
 
-bool Toolkit::loadStrings(const QString& resource) {
+bool Toolkit::loadStringsBuffer(const QByteArray& text, const QString& origin) {
     pugi::xml_document doc;
-    if (!m_resources.loadXml(resource, doc)) {
+    if (!ResourceProvider::parseXml(text, doc, origin)) {
         return false;
     }
     m_strings.clear();
@@ -132,9 +146,9 @@ bool Toolkit::loadStrings(const QString& resource) {
     return true;
 }
 
-bool Toolkit::loadColors(const QString& resource) {
+bool Toolkit::loadColorsBuffer(const QByteArray& text, const QString& origin) {
     pugi::xml_document doc;
-    if (!m_resources.loadXml(resource, doc)) {
+    if (!ResourceProvider::parseXml(text, doc, origin)) {
         return false;
     }
     const pugi::xml_node root = doc.document_element();
@@ -145,7 +159,7 @@ bool Toolkit::loadColors(const QString& resource) {
         bool ok = false;
         const QColor c = parseColor(QString::fromUtf8(e.attribute("value").value()), &ok);
         if (!ok) {
-            qCWarning(lcUi) << "colour" << e.name() << "in" << resource << "is malformed";
+            qCWarning(lcUi) << "colour" << e.name() << "in" << origin << "is malformed";
             continue;
         }
         m_colors.insert(QString::fromUtf8(e.name()).toLower(), c);
@@ -153,9 +167,9 @@ bool Toolkit::loadColors(const QString& resource) {
     return true;
 }
 
-bool Toolkit::loadSkins(const QString& resource) {
+bool Toolkit::loadSkinsBuffer(const QByteArray& text, const QString& origin) {
     pugi::xml_document doc;
-    if (!m_resources.loadXml(resource, doc)) {
+    if (!ResourceProvider::parseXml(text, doc, origin)) {
         return false;
     }
     const pugi::xml_node root = doc.document_element();
@@ -168,7 +182,7 @@ bool Toolkit::loadSkins(const QString& resource) {
         s->kind = skinKind(e.name(), &known);
         s->name = QString::fromUtf8(e.attribute("name").value());
         if (!known || s->name.isEmpty()) {
-            qCWarning(lcUi) << "skin element" << e.name() << "in" << resource
+            qCWarning(lcUi) << "skin element" << e.name() << "in" << origin
                             << "is unknown or has no name";
             continue;
         }

@@ -71,6 +71,15 @@ public:
     // language and installs it. False, with nothing changed, when the resource is missing or
     // is not a language.
     bool installLanguage(const QString& resource);
+    // The same with the document's text in memory; `origin` names it in diagnostics.
+    bool installLanguageBuffer(const QByteArray& text, const QString& origin);
+
+    // The readers of the UI definition's tables with the text in memory (a string table
+    // replaces the strings; colours and skins are added to those there): one element per
+    // entry under the root. False, with nothing changed, when the text is malformed.
+    bool loadStringsBuffer(const QByteArray& text, const QString& origin);
+    bool loadColorsBuffer(const QByteArray& text, const QString& origin);
+    bool loadSkinsBuffer(const QByteArray& text, const QString& origin);
 
     QString tr(const QString& source, const QString& context = QString()) const {
         return m_translator.translate(source, context);
@@ -85,9 +94,9 @@ public:
     bool isRunning() const { return m_running; }
 
 private:
-    bool loadStrings(const QString& resource);
-    bool loadColors(const QString& resource);
-    bool loadSkins(const QString& resource);
+    // A resource's text through one of the readers above.
+    bool loadResource(const QString& resource,
+                      bool (Toolkit::*reader)(const QByteArray&, const QString&));
 
     ResourceProvider m_resources;
     NamedIds m_namedIds;

@@ -319,6 +319,21 @@ TEST_F(KeyPlayback, BoundedMacroQueuesWholeCopiesAndLeavesNoKeyDown) {
     EXPECT_EQ(keys.heldKeys(), std::vector<std::uint8_t>{});
 }
 
+// The same rule in a queue of any room: a six-step macro fits as often as six steps do; a room
+// smaller than one copy takes none.
+TEST(PlaybackQueueRoom, TakesWholeCopiesOnlyInAnyRoom) {
+    SimpleThread worker;
+    for (std::size_t room : {0u, 1u, 5u, 6u, 7u, 12u, 13u, 600u}) {
+        PlaybackQueue queue(worker, room);
+        const std::size_t capacity = room == 0 ? 1 : room;
+        EXPECT_EQ(queue.capacity(), capacity) << "room " << room;
+        EXPECT_EQ(queue.append(kShiftAB, 20000), capacity / 6) << "room " << room;
+        EXPECT_EQ(queue.size(), capacity / 6 * 6) << "room " << room;
+        EXPECT_EQ(queue.append(kShiftAB[0]), capacity % 6 != 0)
+            << "a single step where one is left";
+    }
+}
+
 // Room for two steps is left: Ctrl+C's two presses would fit but its releases would not.
 TEST_F(KeyPlayback, CombinationIsQueuedOnlyWhenItsReleasesFitToo) {
     add(record(kKeyG, 0, {step('A', 0, 0), step('A', 1, 0)}, (PlaybackQueue::kCapacity - 2) / 2));

@@ -60,6 +60,10 @@ TEST_F(MacroStoreFile, AFileAsTheProgramWritesItComesBackByteForByte) {
     EXPECT_EQ(m_store.groupAt(-1), m_store.groupAt(1)) << "negative means the group setting";
     ASSERT_TRUE(m_store.save());
     EXPECT_EQ(written(), used);
+    EXPECT_EQ(m_store.saveBuffer(), used) << "the bytes in memory are the file's";
+    MacroStore fromBytes;
+    ASSERT_TRUE(fromBytes.loadBuffer(used));
+    EXPECT_EQ(fromBytes.saveBuffer(), used);
 }
 
 TEST_F(MacroStoreFile, SaveAndLoadGiveBackEveryFieldButRecording) {

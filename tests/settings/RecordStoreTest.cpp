@@ -66,6 +66,10 @@ TEST_F(RecordStoreFile, AFileAsTheProgramWritesItComesBackByteForByte) {
     EXPECT_EQ(m_store.records()[4].repeat, -1);
     ASSERT_TRUE(m_store.save());
     EXPECT_EQ(written(), used);
+    EXPECT_EQ(m_store.saveBuffer(), used) << "the bytes in memory are the file's";
+    RecordStore fromBytes;
+    ASSERT_TRUE(fromBytes.loadBuffer(used));
+    EXPECT_EQ(fromBytes.saveBuffer(), used);
 }
 
 TEST_F(RecordStoreFile, SetRecordReplacesInPlaceOrAppendsAndSaves) {

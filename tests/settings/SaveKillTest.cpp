@@ -8,29 +8,17 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdlib>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "settings/EffectStore.h"
-#include "settings/MacroStore.h"
-#include "settings/RecordStore.h"
-#include "settings/SideLightStore.h"
+#include "tests/settings/SaveKillFiles.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
 
-// One settings file and its two versions, each a store whose save writes that version.
-struct SettingsFile {
-    std::string name;
-    std::function<bool()> saveOld;
-    std::function<bool()> saveNew;
-    std::string oldBytes;
-    std::string newBytes;
-};
+using kgtest::SettingsFile;
 
 int rounds() {
     const char* v = std::getenv("KEYGLOW_KILL_ROUNDS");
@@ -39,54 +27,8 @@ int rounds() {
 
 TEST(SaveKill, EveryFileIsTheOldOrTheNewVersionWheneverTheSaveIsKilled) {
     kgtest::TempFolder temp;
-    const auto path = [&](const char* name) { return temp.wfile(name); };
-
-    EffectStore effectOld, effectNew;
-    effectOld.load(path("ledeffect.xml"));
-    effectOld.resetDefaults();
-    effectNew.load(path("ledeffect.xml"));
-    effectNew.record(0)->brightness = 2;
-    effectNew.record(7)->speed = 0;
-    effectNew.setCurrentIndex(7);
-
-    SideLightStore sideOld, sideNew;
-    sideOld.load(path("sidemodel.xml"));
-    sideNew.load(path("sidemodel.xml"));
-    sideNew.record(3)->setLevel(1);
-    sideNew.setCurrentIndex(3);
-
-    MacroStore macroOld, macroNew;
-    macroOld.load(path("macro.xml"));
-    macroNew.load(path("macro.xml"));
-    macroNew.config().repeat = 20;
-    macroNew.addGroup();
-    for (int i = 0; i < 200; ++i) {
-        macroNew.groupAt(0)->addStep(0x41 + i % 26, i % 2, 10 * i, L"key");
-    }
-
-    RecordStore recordOld, recordNew;
-    recordOld.load(path("record.xml"));
-    recordNew.load(path("record.xml"));
-    for (int code = 0x41; code < 0x41 + 20; ++code) {
-        KeyRecord r;
-        r.code = code;
-        r.repeat = 3;
-        r.name = L"key";
-        r.group = L"Group 0";
-        r.steps.assign(10, MacroStep{0x42, 0, 5, L"B"});
-        recordNew.setRecord(r);
-    }
-
-    std::vector<SettingsFile> files = {
-        {"ledeffect.xml",
-         [&] { return effectOld.save(); },
-         [&] { return effectNew.save(); },
-         {},
-         {}},
-        {"sidemodel.xml", [&] { return sideOld.save(); }, [&] { return sideNew.save(); }, {}, {}},
-        {"macro.xml", [&] { return macroOld.save(); }, [&] { return macroNew.save(); }, {}, {}},
-        {"record.xml", [&] { return recordOld.save(); }, [&] { return recordNew.save(); }, {}, {}},
-    };
+    kgtest::SaveKillStores stores([&](const char* name) { return temp.wfile(name); });
+    std::vector<SettingsFile> files = stores.files();
     for (SettingsFile& f : files) {
         ASSERT_TRUE(f.saveNew()) << f.name;
         f.newBytes = kgtest::readFile(temp.file(f.name));
@@ -103,11 +45,7 @@ TEST(SaveKill, EveryFileIsTheOldOrTheNewVersionWheneverTheSaveIsKilled) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            for (unsigned n = 0;; ++n) {
-                for (SettingsFile& f : files) {
-                    (n % 2 == 0 ? f.saveNew : f.saveOld)();
-                }
-            }
+            stores.saveForEver({});
         }
         // Up to 4 ms: a save here takes about 1 ms (the flush to disk), so kills fall at every
         // point of every file's save.

@@ -166,6 +166,46 @@ TEST_F(HostWindow, AMalformedOrMissingLayoutLeavesAnEmptyWindow) {
     }
 }
 
+// The same layout text in memory builds the same window; a malformed one, or one without a
+// layout root, leaves it empty and names the origin given.
+TEST_F(HostWindow, ALayoutFromMemoryBuildsTheSameWindow) {
+    HostWnd fromFolder(QStringLiteral("layout:T"));
+    const bool built = fromFolder.create();  // false: the layout has an unknown tag
+    HostWnd fromMemory(QStringLiteral("layout:T"));
+    EXPECT_EQ(fromMemory.createFromBuffer(kLayout, QStringLiteral("in-memory.xml")), built);
+    EXPECT_EQ(fromMemory.size(), fromFolder.size());
+    const auto controls = fromFolder.root()->findChildren<Window*>();
+    ASSERT_GE(controls.size(), 4);
+    for (Window* c : controls) {
+        if (c->name().isEmpty()) {
+            continue;
+        }
+        Window* same = fromMemory.findChildByName(c->name());
+        ASSERT_NE(same, nullptr) << c->name().toStdString();
+        EXPECT_EQ(same->className(), c->className());
+        EXPECT_EQ(same->id(), c->id());
+        EXPECT_EQ(same->geometry(), c->geometry());
+    }
+
+    struct {
+        const char* text;
+        const char* said;
+    } cases[] = {{"<layout size='10,10'>\n<text name='a'>\n</layout>", "mem.xml:3"},
+                 {"<window/>", "no <layout> root"},
+                 {"", "mem.xml:1"}};
+    for (const auto& c : cases) {
+        DiagnosticCatcher diag;
+        HostWnd w(QStringLiteral("layout:mem"));
+        EXPECT_FALSE(w.createFromBuffer(c.text, QStringLiteral("mem.xml"))) << c.text;
+        EXPECT_TRUE(diag.contains(QString::fromLatin1(c.said)))
+            << c.text << ": " << diag.messages().join('\n').toStdString();
+        ASSERT_NE(w.root(), nullptr);
+        EXPECT_EQ(w.findChildByName(QStringLiteral("a")), nullptr);
+        EXPECT_TRUE(w.createFromBuffer(kLayout, QStringLiteral("again.xml"))) << "made once";
+        EXPECT_EQ(w.findChildByName(QStringLiteral("a")), nullptr);
+    }
+}
+
 TEST_F(HostWindow, TheLanguageSwitchTranslatesEveryTextAgain) {
     HostWnd w(QStringLiteral("LAYOUT:t"));
     w.create();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <QComboBox>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QRegularExpression>
@@ -158,6 +159,48 @@ TEST(UiDef, StringsSortInOrdinalOrderWhateverTheFileOrder) {
     EXPECT_EQ(tk.stringNameAt(1), QStringLiteral("_x"));
     EXPECT_EQ(tk.stringNameAt(2), QStringLiteral("a"));
     EXPECT_EQ(tk.string(QStringLiteral("b")), QStringLiteral("2"));
+}
+
+// The readers with the text in memory read what the resource reader reads; a malformed text
+// is reported with its origin and line and leaves the tables as they were.
+TEST(UiDef, TablesReadFromMemoryAsFromTheFolderAndAMalformedOneChangesNothing) {
+    auto shipped = makeShippedToolkit();
+    const QString folder = shippedResources();
+    const auto read = [&](const char* file) {
+        QFile f(folder + QLatin1Char('/') + QLatin1String(file));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    Toolkit tk;
+    ASSERT_TRUE(tk.loadStringsBuffer(read("values/string.xml"), QStringLiteral("string.xml")));
+    ASSERT_TRUE(tk.loadColorsBuffer(read("values/color.xml"), QStringLiteral("color.xml")));
+    ASSERT_TRUE(tk.loadSkinsBuffer(read("values/skin.xml"), QStringLiteral("skin.xml")));
+    ASSERT_EQ(tk.stringCount(), shipped->stringCount());
+    for (int i = 0; i < tk.stringCount(); ++i) {
+        EXPECT_EQ(tk.stringNameAt(i), shipped->stringNameAt(i));
+        EXPECT_EQ(tk.stringAt(i), shipped->stringAt(i));
+    }
+    EXPECT_EQ(tk.color(QStringLiteral("accent")), shipped->color(QStringLiteral("accent")));
+    ASSERT_NE(tk.skin(QStringLiteral("skin_btn_close")), nullptr);
+    EXPECT_EQ(tk.skin(QStringLiteral("skin_btn_close"))->stateCount(), 4);
+
+    const QByteArray malformed = "<string>\n<a value='1'/>\n<b value='2'></string>";
+    using Reader = bool (Toolkit::*)(const QByteArray&, const QString&);
+    for (Reader reader :
+         {&Toolkit::loadStringsBuffer, &Toolkit::loadColorsBuffer, &Toolkit::loadSkinsBuffer}) {
+        DiagnosticCatcher diagnostics;
+        EXPECT_FALSE((tk.*reader)(malformed, QStringLiteral("broken.xml")));
+        EXPECT_TRUE(diagnostics.contains(QStringLiteral("broken.xml:3: malformed XML")))
+            << diagnostics.messages().join(QLatin1Char('\n')).toStdString();
+    }
+    EXPECT_EQ(tk.stringCount(), shipped->stringCount());
+    EXPECT_EQ(tk.color(QStringLiteral("accent")), shipped->color(QStringLiteral("accent")));
+
+    DiagnosticCatcher diagnostics;
+    EXPECT_FALSE(tk.installLanguageBuffer(malformed, QStringLiteral("lang.xml")));
+    EXPECT_FALSE(tk.installLanguageBuffer("<string/>", QStringLiteral("lang.xml")));
+    ASSERT_TRUE(tk.installLanguageBuffer(read("translator/lang_cn.xml"), QStringLiteral("cn")));
+    EXPECT_EQ(tk.translator().currentLanguage(), QStringLiteral("cn"));
+    EXPECT_NE(tk.tr(QStringLiteral("Warning")), QStringLiteral("Warning"));
 }
 
 TEST(UiDef, ColoursAndSkinsAreDefined) {
