@@ -428,6 +428,9 @@ bool EvdevCapture::handle(const input_event& in) noexcept {
         emergencyRelease();
         return false;
     }
+    if (in.type == EV_KEY && in.code < m_heldOnKeyboards.size() && in.value != 2) {
+        m_heldOnKeyboards.set(in.code, in.value != 0);
+    }
     if (in.type != EV_KEY || virtualKeyForLinuxKey(in.code).vk == 0) {
         m_keyboard.emit(in.type, in.code, in.value);
         return true;
@@ -462,6 +465,13 @@ void EvdevCapture::deliver(std::uint16_t code, std::int32_t value, std::uint32_t
         m_passedDown.insert(code);
     }
     m_keyboard.emit(EV_KEY, code, value);
+    // This key's press went to the UI thread, which may have typed something else for it (a
+    // re-assigned key's target) that only the release we just took from it would have let go
+    // of. Whatever the virtual keyboard holds that no key held on a keyboard accounts for
+    // goes up with it: a stalled UI thread must not leave a key down for the desktop.
+    if (value == 0) {
+        m_keyboard.releaseAllBut(m_heldOnKeyboards);
+    }
 }
 
 void EvdevCapture::emergencyRelease() noexcept {

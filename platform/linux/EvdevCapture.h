@@ -95,7 +95,8 @@ private:
     // Reader thread only once it runs (and installHook before, teardown after).
     std::map<std::string, int> m_devices;
     std::vector<int> m_waitingForRelease;
-    std::set<std::uint16_t> m_passedDown;  // keys let through unasked while the UI was behind
+    std::set<std::uint16_t> m_passedDown;       // keys let through unasked while the UI was behind
+    VirtualKeyboard::KeySet m_heldOnKeyboards;  // keys down on the grabbed keyboards now
     EmergencyChord m_chord;
     bool m_stallReported = false;
 

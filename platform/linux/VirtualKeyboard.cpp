@@ -86,12 +86,16 @@ void VirtualKeyboard::emit(std::uint16_t type, std::uint16_t code, std::int32_t 
 }
 
 void VirtualKeyboard::releaseAll() noexcept {
+    releaseAllBut(KeySet());
+}
+
+void VirtualKeyboard::releaseAllBut(const KeySet& kept) noexcept {
     std::lock_guard lock(m_mutex);
     if (m_fd < 0) {
         return;
     }
     for (std::size_t code = 0; code < m_down.size(); ++code) {
-        if (m_down.test(code)) {
+        if (m_down.test(code) && !kept.test(code)) {
             write(EV_KEY, static_cast<std::uint16_t>(code), 0);
         }
     }

@@ -14,6 +14,9 @@ namespace platform::linux_detail {
 // worker; each event with its report is written under one lock.
 class VirtualKeyboard {
 public:
+    // One bit per key code (KEY_MAX + 1).
+    using KeySet = std::bitset<0x300>;
+
     // `name` is what the desktop sees; tests give theirs another so that they can tell it apart.
     explicit VirtualKeyboard(std::string uinputPath = "/dev/uinput",
                              std::string name = kVirtualKeyboardName);
@@ -35,6 +38,8 @@ public:
     // Releases every key this keyboard holds down, so that nothing stays pressed when capture
     // lets go of the keyboards.
     void releaseAll() noexcept;
+    // Releases every key this keyboard holds down except those in `kept`.
+    void releaseAllBut(const KeySet& kept) noexcept;
 
 private:
     void write(std::uint16_t type, std::uint16_t code, std::int32_t value) noexcept;
@@ -45,7 +50,7 @@ private:
     int m_fd = -1;
     int m_error = 0;
     bool m_failed = false;
-    std::bitset<0x300> m_down;  // KEY_MAX + 1
+    KeySet m_down;
 };
 
 // The process's virtual keyboard.

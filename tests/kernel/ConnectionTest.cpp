@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -118,8 +119,7 @@ TEST_F(GadgetConnection, ReportsArriveAtTheDeviceWithTheirBytes) {
                                     kShipped, m_clock);
     ASSERT_TRUE(connection.StartConnection());
     EXPECT_FALSE(m_host.called(L"close"));
-    // The firmware request goes out at start; bookworm's gadget answers its GET_FEATURE with
-    // zeros, which reads as an early firmware.
+    // The firmware request goes out at start.
     EXPECT_EQ(gadget.readVendorReport(kReportWait_ms), (Bytes{0x07, 0xFC, 0, 0, 0, 0, 0, 0}));
 
     connection.commands().SendEffectCommand(5);  // device effect 6
@@ -176,8 +176,45 @@ TEST_F(GadgetConnection, FactoryResetRestartIsFollowedThroughRemovalAndArrival) 
     ASSERT_TRUE(gadget.plug());
 }
 
-// The firmware's answer to GET_FEATURE matters here, which bookworm's gadget cannot give: a
-// uhid device plays it. Without a USB parent its paths carry no interface number.
+// The firmware version through the real GET_FEATURE of the USB keyboard. The 6.12 gadget
+// answers with what it was given (the firmware's answer); 6.1's cannot be given an answer and
+// sends zeros, which read as an early firmware.
+TEST_F(GadgetConnection, FirmwareVersionIsReadThroughTheGadgetsGetFeature) {
+    KG_REQUIRE_GADGET(gadget);
+    const bool answers = kgtest::kernelAtLeast(6, 12);
+    ASSERT_EQ(gadget.answersFeatures(), answers);
+    kg::DeviceConnection connection(platform::systemHidBackend(), m_host, m_effects, m_sides,
+                                    kShipped, m_clock);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(connection.StartConnection());
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now() - start)
+                          .count();
+    EXPECT_EQ(gadget.readVendorReport(kReportWait_ms), (Bytes{0x07, 0xFC, 0, 0, 0, 0, 0, 0}));
+    if (!answers) {
+        EXPECT_EQ(connection.firmwareVersion(), 0);
+        EXPECT_TRUE(m_host.called(L"version Firmware: Early version"));
+        connection.StopWorker();
+        return;
+    }
+    ASSERT_EQ(gadget.kFirmwareAnswer[1], 0x01);
+    ASSERT_EQ(gadget.kFirmwareAnswer[2], 0x05);
+    EXPECT_EQ(connection.firmwareVersion(), 0x0105);
+    EXPECT_TRUE(m_host.called(L"version Firmware: v1.5"));
+    std::printf("the gadget answered GET_FEATURE: connected within %lld ms\n",
+                static_cast<long long>(took));
+
+    // Another firmware, asked again.
+    ASSERT_TRUE(gadget.setFeatureAnswer({0x07, 0x02, 0x10, 0, 0, 0, 0, 0}));
+    connection.commands().QueryFirmwareVersion();
+    EXPECT_EQ(connection.firmwareVersion(), 0x0210);
+    EXPECT_EQ(gadget.readVendorReport(kReportWait_ms), (Bytes{0x07, 0xFC, 0, 0, 0, 0, 0, 0}));
+    ASSERT_TRUE(gadget.setFeatureAnswer(gadget.kFirmwareAnswer));
+    connection.StopWorker();
+}
+
+// Where the firmware's answers matter on 6.1 as well, a uhid device plays it. Without a USB
+// parent its paths carry no interface number.
 TEST_F(GadgetConnection, FirmwareVersionIsReadFromTheDevicesAnswer) {
     KG_REQUIRE_GUEST();
     const Bytes descriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x07,

@@ -1,9 +1,11 @@
 #include "tests/kernel/KernelGuest.h"
 
 #include <fcntl.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 namespace kgtest {
@@ -36,6 +38,16 @@ std::string readSysfs(const std::string& file) {
     }
     ::close(fd);
     return got < 0 ? std::string() : text;
+}
+
+bool kernelAtLeast(int major, int minor) {
+    utsname name{};
+    int haveMajor = 0;
+    int haveMinor = 0;
+    if (::uname(&name) != 0 || std::sscanf(name.release, "%d.%d", &haveMajor, &haveMinor) != 2) {
+        return false;
+    }
+    return haveMajor > major || (haveMajor == major && haveMinor >= minor);
 }
 
 }  // namespace kgtest

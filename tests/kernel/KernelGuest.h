@@ -21,6 +21,9 @@ void settleUdev();
 // being unplugged fail their reads (ENODEV), on which libstdc++'s file streams throw.
 std::string readSysfs(const std::string& file);
 
+// Whether the running kernel is version major.minor or newer.
+bool kernelAtLeast(int major, int minor);
+
 }  // namespace kgtest
 
 #define KG_REQUIRE_GUEST()                                                  \

@@ -293,4 +293,34 @@ TEST_F(KeyCapture, AStalledUiThreadIsPassedByAndAskedAgainWhenItIsBack) {
     EXPECT_TRUE(m_virtual->keysDown().empty());
 }
 
+// The UI thread typed a key's target on its press and then stalled before its release (a
+// window painting for the first time): the release goes out past the deadline, and the target
+// must not stay down on the virtual keyboard. A key still held on the keyboard stays down.
+TEST_F(KeyCapture, ATargetTypedBeforeAStallIsReleasedWithItsKey) {
+    KeyRecord record;
+    record.code = 0x41;  // A
+    record.type = 1;
+    record.steps.push_back(MacroStep{0x43, 0, 0, L"C"});
+    m_records.setRecord(record);
+    constexpr std::uint8_t kLeftShift = 0x02;
+
+    ASSERT_TRUE(m_gadget->sendKeys(kLeftShift, {}));
+    ASSERT_TRUE(m_gadget->sendKeys(kLeftShift, {kUsageA}));
+    EXPECT_EQ(pumpAndRead(*m_virtual, 2), (std::vector<KeyStroke>{{KEY_LEFTSHIFT, 1}, {KEY_C, 1}}));
+
+    // The UI thread stalls: nobody dispatches the release.
+    ASSERT_TRUE(m_gadget->sendKeys(kLeftShift, {}));
+    EXPECT_EQ(m_virtual->readKeys(1, 3000), (std::vector<KeyStroke>{{KEY_C, 0}}))
+        << "the target stayed down";
+    EXPECT_EQ(m_virtual->keysDown(), (std::vector<std::uint16_t>{KEY_LEFTSHIFT}));
+    ASSERT_TRUE(m_gadget->sendKeys(0, {}));
+    EXPECT_EQ(m_virtual->readKeys(1, 1000), (std::vector<KeyStroke>{{KEY_LEFTSHIFT, 0}}));
+
+    // Back: the next tap is re-assigned as a whole.
+    pumpFor(50);
+    ASSERT_TRUE(m_gadget->tapKey(kUsageA));
+    EXPECT_EQ(pumpAndRead(*m_virtual, 2), (std::vector<KeyStroke>{{KEY_C, 1}, {KEY_C, 0}}));
+    EXPECT_TRUE(m_virtual->keysDown().empty());
+}
+
 }  // namespace

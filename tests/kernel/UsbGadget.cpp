@@ -2,10 +2,13 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -35,6 +38,19 @@ const Bytes kVendorDescriptor = {0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x03,
                                  0x81, 0x00, 0xC0, 0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85,
                                  0x07, 0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x07, 0x09,
                                  0x01, 0xB1, 0x02, 0x09, 0x01, 0x91, 0x02, 0xC0};
+
+// f_hid's answer to GET_REPORT as user space gives it (linux/usb/g_hid.h, newer than the build
+// machine's headers). A zero `userspaceRequest` makes the gadget answer every later request
+// for the report ID with it at once, without asking user space again.
+struct GetReportAnswer {
+    std::uint8_t reportId;
+    std::uint8_t userspaceRequest;
+    std::uint16_t length;
+    std::uint8_t data[64];
+    std::uint8_t padding[4];
+};
+static_assert(sizeof(GetReportAnswer) == 72);
+constexpr unsigned long kWriteGetReport = _IOW('g', 0x42, GetReportAnswer);
 
 bool writeFile(const fs::path& file, const std::string& text) {
     std::ofstream out(file, std::ios::binary);
@@ -85,6 +101,9 @@ bool makeFunction(const fs::path& function, int protocol, const Bytes& descripto
 }
 
 }  // namespace
+
+// Version 1.5, as the firmware answers the version request.
+const Bytes UsbGadget::kFirmwareAnswer = {0x07, 0x01, 0x05, 0, 0, 0, 0, 0};
 
 std::vector<std::string> gadgetHidrawNodes() {
     std::vector<std::string> nodes;
@@ -221,7 +240,24 @@ bool UsbGadget::openFunctions() {
         std::chrono::seconds(5));
     m_keyboardFd = ::open(keyboard.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     m_vendorFd = ::open(vendor.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-    return m_keyboardFd >= 0 && m_vendorFd >= 0;
+    if (m_keyboardFd < 0 || m_vendorFd < 0) {
+        return false;
+    }
+    setFeatureAnswer(kFirmwareAnswer);
+    return true;
+}
+
+bool UsbGadget::setFeatureAnswer(const Bytes& report) {
+    GetReportAnswer answer{};
+    if (report.empty() || report.size() > sizeof answer.data) {
+        return false;
+    }
+    answer.reportId = report[0];
+    answer.userspaceRequest = 0;
+    answer.length = static_cast<std::uint16_t>(report.size());
+    std::copy(report.begin(), report.end(), answer.data);
+    m_answersFeatures = ::ioctl(m_vendorFd, kWriteGetReport, &answer) == 0;
+    return m_answersFeatures;
 }
 
 void UsbGadget::closeFunctions() {

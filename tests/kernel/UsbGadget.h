@@ -45,6 +45,16 @@ public:
     // Drops whatever the host sent so far.
     void drain();
 
+    // From now on the gadget answers the host's GET_FEATURE of report `report[0]` on interface 1
+    // with `report` (its report ID first), as the firmware answers it. Only gadgets that take
+    // such answers from user space can (6.12: GADGET_HID_WRITE_GET_REPORT); elsewhere false, and
+    // the gadget answers every GET_FEATURE with zeros. Plugging in gives the firmware's answer
+    // to the version request, kFirmwareAnswer.
+    bool setFeatureAnswer(const Bytes& report);
+    // Whether the last plug-in or setFeatureAnswer could give the gadget its answer.
+    bool answersFeatures() const { return m_answersFeatures; }
+    static const Bytes kFirmwareAnswer;
+
     // The host's evdev node of the gadget keyboard ("/dev/input/eventN"); empty when absent.
     std::string keyboardEventNode() const;
 
@@ -54,6 +64,7 @@ private:
 
     std::string m_root;
     bool m_plugged = false;
+    bool m_answersFeatures = false;
     int m_keyboardFd = -1;
     int m_vendorFd = -1;
     int m_keyboardMinor = -1;
